@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "md/enum_to_description.hpp"
+#include "md/text_stream.hpp"
+
+namespace tarn::md {
+
+// "value(description)", the description from the value's table or, when the
+// table has none, the value's own decimal text.
+text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t value);
+
+template <described_enum E>
+text_stream& write_enum(text_stream& out, E value) {
+    return write_enum(out, names_of(value), static_cast<std::int32_t>(static_cast<std::underlying_type_t<E>>(value)));
+}
+
+// The UTC calendar form "YYYY-MM-DDTHH:MM:SS.nnnnnnnnn" of a time given as
+// whole seconds and nanoseconds since 1970-01-01T00:00:00 UTC.
+text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds);
+
+// A timestamp field: the raw nanosecond count, then its calendar form in
+// parentheses.
+text_stream& write_timestamp_value(text_stream& out, std::uint64_t nanoseconds_since_epoch);
+
+// A text(N) field: every byte, 0x20 to 0x80 as itself and any other as ".".
+text_stream& write_text(text_stream& out, const char* bytes, std::size_t size);
+
+// A ztext(N) field: the bytes up to the first zero byte, at most `size`. The
+// control bytes 0x01 to 0x1F print as ".", so a name cannot break a log line
+// or drive a terminal; every other byte, UTF-8 included, stays as it is.
+text_stream& write_ztext(text_stream& out, const char* bytes, std::size_t size);
+
+}  // namespace tarn::md

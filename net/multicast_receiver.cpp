@@ -1,0 +1,51 @@
+#include "net/multicast_receiver.hpp"
+
+#include <boost/asio/ip/multicast.hpp>
+
+#include "processing/receive_loop.hpp"
+
+namespace tarn {
+
+namespace {
+
+class socket_source final : public datagram_source {
+public:
+    socket_source(boost::asio::ip::udp::socket& socket, boost::asio::ip::udp::endpoint& sender)
+        : socket_(socket), sender_(sender) {}
+
+    std::size_t receive(char* into, std::size_t room) override {
+        return socket_.receive_from(boost::asio::buffer(into, room), sender_);
+    }
+
+private:
+    boost::asio::ip::udp::socket& socket_;
+    boost::asio::ip::udp::endpoint& sender_;
+};
+
+}  // namespace
+
+multicast_receiver::multicast_receiver(md::processor* processor, const std::string& local_ip,
+                                       const std::string& multicast_group, std::uint16_t port)
+    : processor_(processor),
+      socket_(io_context_),
+      local_address_(boost::asio::ip::make_address(local_ip)),
+      group_address_(boost::asio::ip::make_address(multicast_group)),
+      endpoint_(group_address_, port) {
+    socket_.open(endpoint_.protocol());
+    socket_.set_option(boost::asio::ip::udp::socket::reuse_address(true));
+    socket_.bind(endpoint_);
+    // Both must be IPv4; the local address is tested first.
+    const auto local = local_address_.to_v4();
+    const auto group = group_address_.to_v4();
+    socket_.set_option(boost::asio::ip::multicast::join_group(group, local));
+    receive_loop();
+}
+
+multicast_receiver::~multicast_receiver() { processor_->print_summary(); }
+
+void multicast_receiver::receive_loop() {
+    socket_source source(socket_, endpoint_);
+    tarn::receive_loop(*processor_, source);
+}
+
+}  // namespace tarn

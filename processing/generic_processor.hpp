@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+
+#include "processing/grouped_count.hpp"
+#include "processing/logger.hpp"
+
+namespace tarn {
+
+// The root of the processor family. The receive loop points `msg_` and
+// `header_` at each message, keeps the sequence counters and calls the four
+// operations; the concrete classes decide what a message writes into the log.
+//
+// MsgTypeT is the message type code, HeaderT the message header, SeqNumT the
+// sequence number type and NamesT the holder of message type names.
+template <class MsgTypeT, class HeaderT, class SeqNumT, class NamesT>
+class generic_processor {
+public:
+    generic_processor() = default;
+    generic_processor(const generic_processor&) = delete;
+    generic_processor& operator=(const generic_processor&) = delete;
+    generic_processor(generic_processor&&) = delete;
+    generic_processor& operator=(generic_processor&&) = delete;
+    virtual ~generic_processor() = default;
+
+    // Every message but heartbeats, after the sequence check: counts by type.
+    virtual void process() { count_by_type(); }
+    // Every heartbeat, instead of the sequence check and the other calls.
+    virtual void process_heartbeat() {}
+    // Right after `process`: sets `finished_` when the stream has ended.
+    virtual void check_finished() {}
+    // Once per run, after reception has ended normally.
+    virtual void print_summary();
+
+    const char* msg_ = nullptr;         // first byte of the current message
+    const HeaderT* header_ = nullptr;   // the same address, as the header
+    bool finished_ = false;             // the receive loop stops once set
+    bool errors_ = false;               // any gap, resend or message not shown
+    SeqNumT expected_seq_num_ = 0;      // 0: nothing expected yet
+    std::uint64_t received_ = 0;        // messages other than heartbeats
+    std::uint64_t lost_ = 0;            // total size of all sequence gaps
+    std::uint64_t every = 10'000;       // progress interval of sequence checking
+    std::map<MsgTypeT, std::uint64_t> counts_;  // messages per type code
+
+protected:
+    void count_by_type() { ++counts_[type_of(*header_)]; }
+};
+
+template <class MsgTypeT, class HeaderT, class SeqNumT, class NamesT>
+void generic_processor<MsgTypeT, HeaderT, SeqNumT, NamesT>::print_summary() {
+    const auto& logger = get_logger();
+    if (errors_) {
+        logger->warn("There were some errors.");
+    }
+    logger->info("{} messages received", grouped_count{received_});
+    if (lost_ != 0) {
+        logger->warn("{} messages lost", grouped_count{lost_});
+    }
+    constexpr unsigned name_width = 40;
+    for (const auto& [type, count] : counts_) {
+        const auto count_text =
+            spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
+        logger->info("{:{}} {}", NamesT::instance().describe(type), name_width, count_text);
+    }
+}
+
+}  // namespace tarn

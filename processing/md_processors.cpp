@@ -1,0 +1,82 @@
+#include "processing/md_processors.hpp"
+
+#include "md/catalogue.hpp"
+#include "md/layout_printer.hpp"
+
+namespace tarn::md {
+
+namespace {
+
+// The header text of `message`, rendered into the one message text stream.
+std::string_view header_text(byte_view message) {
+    auto& out = message_text();
+    out.clear();
+    write_header(out, message);
+    return out.view();
+}
+
+void log_header(byte_view message) { get_logger()->info("{}", header_text(message)); }
+
+}  // namespace
+
+bool message_printer::operator()(byte_view message) const {
+    auto& out = message_text();
+    out.clear();
+    if (!write_message(out, *body, message)) {
+        get_logger()->warn("Message shorter than its layout, {} of {} bytes: {}", message.size(),
+                           body->size, header_text(message));
+        return false;
+    }
+    get_logger()->info("{}", out.view());
+    return true;
+}
+
+byte_view basic_processor::message() const {
+    const byte_view header(msg_, sizeof(Header));
+    return {msg_, header.load<std::uint16_t>(length_offset)};
+}
+
+void basic_processor::check_finished() {
+    constexpr std::size_t event_offset = 50;  // tradingSessionEvent
+    const byte_view current = message();
+    if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
+        current.holds(event_offset + 1) &&
+        current.load<TradingSessionEvent>(event_offset) ==
+            TradingSessionEvent::EndOfTechnicalSession) {
+        finished_ = true;
+    }
+}
+
+void display_processor::process() { log_header(message()); }
+
+void display_processor_with_hb::process_heartbeat() { log_header(message()); }
+
+full_display_processor::full_display_processor() {
+    for (const catalogue_entry& entry : printable_messages()) {
+        msg_printers_.emplace(entry.type, message_printer{entry.body});
+    }
+}
+
+void full_display_processor::process() {
+    count_by_type();
+    const byte_view current = message();
+    const auto printer = msg_printers_.find(current.load<MsgType>(msg_type_offset));
+    if (printer == msg_printers_.end()) {
+        get_logger()->warn("Unknown message {}", header_text(current));
+        errors_ = true;
+        return;
+    }
+    if (!printer->second(current)) {
+        errors_ = true;
+    }
+}
+
+void full_display_processor_with_hb::process_heartbeat() { log_header(message()); }
+
+void seq_check_processor::process() {
+    if (every != 0 && received_ != 0 && received_ % every == 0) {
+        get_logger()->info("{} messages received so far", grouped_count{received_});
+    }
+}
+
+}  // namespace tarn::md

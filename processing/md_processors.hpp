@@ -1,0 +1,67 @@
+#pragma once
+
+#include <unordered_map>
+
+#include "md/byte_view.hpp"
+#include "md/enum_to_description.hpp"
+#include "md/header.hpp"
+#include "md/layout.hpp"
+#include "processing/generic_processor.hpp"
+
+namespace tarn::md {
+
+using processor = tarn::generic_processor<MsgType, Header, unsigned int, enum_to_description>;
+
+// The printer of one message type: renders the message by its layout and
+// writes it as one info record. A message shorter than its layout is not
+// read; a warning names both sizes and the printer returns false.
+struct message_printer {
+    const layout* body;
+    bool operator()(byte_view message) const;
+};
+
+// Adds the end-of-session test. Never used by itself.
+class basic_processor : public processor {
+public:
+    void check_finished() override;
+
+protected:
+    // The current message: exactly the `length` bytes the receive loop handed on.
+    byte_view message() const;
+};
+
+// Writes the header text of every message.
+class display_processor : public basic_processor {
+public:
+    void process() override;
+};
+
+// Also writes the header text of every heartbeat.
+class display_processor_with_hb : public display_processor {
+public:
+    void process_heartbeat() override;
+};
+
+// Counts every message by type and writes it in full.
+class full_display_processor : public basic_processor {
+public:
+    full_display_processor();
+    void process() override;
+
+protected:
+    std::unordered_map<MsgType, message_printer> msg_printers_;
+};
+
+// Also writes the header text of every heartbeat.
+class full_display_processor_with_hb : public full_display_processor {
+public:
+    void process_heartbeat() override;
+};
+
+// Writes nothing per message, only a progress record every `every` messages.
+class seq_check_processor : public basic_processor {
+public:
+    void process() override;
+};
+
+}  // namespace tarn::md

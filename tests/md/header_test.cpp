@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "md/header.hpp"
+#include "md/message_builder.hpp"
+#include "render.hpp"
+
+namespace tarn::md {
+namespace {
+
+message_builder example_header() {
+    message_builder m(MsgType::OrderAdd, 72);
+    m.version(1)
+        .seq_num(1234)
+        .timestamp(1700000000123456789ULL)
+        .source_timestamp(1700000000000000042ULL)
+        .session_id(3)
+        .stream_id(1);
+    return m;
+}
+
+TEST(HeaderText, Example) {
+    EXPECT_EQ(testing::header_text(example_header()),
+              "length=72|MsgType=9(OrderAdd)|version=1|seqNum=1234|"
+              "timestamp=1700000000123456789(2023-11-14T22:13:20.123456789)|"
+              "sourceTimestamp=1700000000000000042(2023-11-14T22:13:20.000000042)|"
+              "isEncrypted=0|encryptionOffset=0|encryptionKeyId=0|sessionId=3|streamId=1|");
+}
+
+TEST(HeaderText, EveryFieldAtItsOffset) {
+    message_builder m(MsgType{2}, 42);
+    m.version(65535)
+        .seq_num(4294967295U)
+        .is_encrypted(1)
+        .encryption_offset(18446744073709551615ULL)
+        .encryption_key_id(7)
+        .session_id(258)
+        .stream_id(65);
+    EXPECT_EQ(testing::header_text(m),
+              "length=42|MsgType=2(2)|version=65535|seqNum=4294967295|"
+              "timestamp=0(1970-01-01T00:00:00.000000000)|"
+              "sourceTimestamp=0(1970-01-01T00:00:00.000000000)|"
+              "isEncrypted=1|encryptionOffset=18446744073709551615|encryptionKeyId=7|"
+              "sessionId=258|streamId=65|");
+}
+
+TEST(HeaderText, ViewedInPlaceAtAnOddAddress) {
+    const message_builder m = example_header();
+    // One byte in, so every multi-byte field is misaligned.
+    std::vector<char> buffer(1 + m.bytes().size());
+    std::memcpy(buffer.data() + 1, m.bytes().data(), m.bytes().size());
+    const auto* header = reinterpret_cast<const Header*>(buffer.data() + 1);
+    EXPECT_EQ(type_of(*header), MsgType::OrderAdd);
+    text_stream out;
+    out << *header;
+    EXPECT_EQ(out.view(), testing::header_text(m));
+}
+
+}  // namespace
+}  // namespace tarn::md

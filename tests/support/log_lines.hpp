@@ -1,0 +1,35 @@
+#pragma once
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace tarn::testing {
+
+inline std::vector<std::string> split_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// A log line after its "YYYY-MM-DD HH:MM:SS.nnnnnnnnn " prefix ("[I] text"),
+// or "" when the prefix does not have that form.
+inline std::string message_of(const std::string& line) {
+    static const std::regex prefix(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{9} (.*))");
+    std::smatch match;
+    return std::regex_match(line, match, prefix) ? match[1].str() : "";
+}
+
+// Every line of a log, each after its prefix.
+inline std::vector<std::string> log_messages(const std::string& text) {
+    std::vector<std::string> messages;
+    for (const std::string& line : split_lines(text)) {
+        messages.push_back(message_of(line));
+    }
+    return messages;
+}
+
+}  // namespace tarn::testing

@@ -1,0 +1,103 @@
+#include "process.hpp"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+extern char** environ;
+
+namespace tarn::testing {
+
+namespace {
+
+std::string temporary_path() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "md_dump_test_XXXXXX").string();
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) {
+        throw std::runtime_error("mkstemp failed");
+    }
+    close(fd);
+    return pattern;
+}
+
+}  // namespace
+
+std::string read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+background_process::background_process(const std::vector<std::string>& argv)
+    : out_path_(temporary_path()), err_path_(temporary_path()) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    const int failed = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) {
+        pid_ = -1;
+        throw std::runtime_error("cannot start " + argv.front());
+    }
+}
+
+background_process::~background_process() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::remove(out_path_.c_str());
+    std::remove(err_path_.c_str());
+}
+
+process_result background_process::wait(std::chrono::milliseconds limit) {
+    process_result result;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            break;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    pid_ = -1;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = read_file(out_path_);
+    result.err = read_file(err_path_);
+    return result;
+}
+
+process_result run_process(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+    background_process process(argv);
+    return process.wait(limit);
+}
+
+}  // namespace tarn::testing

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tarn::testing {
+
+struct process_result {
+    int status = -1;  // exit status, or -1 when killed by a signal
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with arguments (argv[0] included), waits at most `limit`
+// and returns its exit status and everything it wrote.
+process_result run_process(const std::vector<std::string>& argv,
+                           std::chrono::milliseconds limit = std::chrono::seconds(20));
+
+// A program started in the background, its output going to files.
+class background_process {
+public:
+    explicit background_process(const std::vector<std::string>& argv);
+    ~background_process();
+    background_process(const background_process&) = delete;
+    background_process& operator=(const background_process&) = delete;
+
+    // Waits at most `limit` for the exit, killing the program after that.
+    process_result wait(std::chrono::milliseconds limit);
+
+private:
+    int pid_ = -1;
+    std::string out_path_;
+    std::string err_path_;
+};
+
+std::string read_file(const std::string& path);
+
+}  // namespace tarn::testing

@@ -1,1 +1,1 @@
-// filled in by its own commit
+// filled in with the full-dump session

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "log_lines.hpp"
+#include "multicast.hpp"
+#include "process.hpp"
+
+namespace tarn::testing {
+
+inline constexpr const char* test_group = "239.255.1.1";
+inline constexpr std::uint16_t test_port = 31001;
+
+// One run of the built md_dump joined to the test group, logging to a file.
+class dump_session {
+public:
+    explicit dump_session(std::vector<std::string> options) {
+        std::filesystem::remove(log_path_);
+        std::vector<std::string> argv = {MD_DUMP_BINARY, "--local-ip", "127.0.0.1",
+                                         "--multicast-group", test_group, "--port",
+                                         std::to_string(test_port), "--log", log_path_};
+        argv.insert(argv.end(), options.begin(), options.end());
+        process_ = std::make_unique<background_process>(argv);
+        joined_ = wait_for_membership(test_group, std::chrono::seconds(10));
+    }
+    ~dump_session() { std::filesystem::remove(log_path_); }
+    dump_session(const dump_session&) = delete;
+    dump_session& operator=(const dump_session&) = delete;
+
+    bool joined() const { return joined_; }
+
+    void send(std::string_view datagram) { sender_.send(datagram); }
+
+    // Waits for the end of the run; the log's lines after their prefixes.
+    process_result finish() {
+        auto result = process_->wait(std::chrono::seconds(20));
+        log_ = log_messages(read_file(log_path_));
+        return result;
+    }
+
+    const std::vector<std::string>& log() const { return log_; }
+
+private:
+    std::string log_path_ = (std::filesystem::temp_directory_path() /
+                             ("md_dump_e2e_" + std::to_string(::getpid()) + ".log"))
+                                .string();
+    std::unique_ptr<background_process> process_;
+    multicast_sender sender_{test_group, test_port};
+    bool joined_ = false;
+    std::vector<std::string> log_;
+};
+
+}  // namespace tarn::testing

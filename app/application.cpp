@@ -19,14 +19,13 @@ namespace {
 
 // The local address from --local-ip, or else resolved from --interface.
 std::string local_address(const po::variables_map& options) {
-    const char* const source = options.count("local-ip") != 0    ? "local-ip"
-                               : options.count("interface") != 0 ? "interface"
-                                                                 : nullptr;
-    const std::string value = source != nullptr ? options[source].as<std::string>() : "";
+    const bool from_local_ip = options.count("local-ip") != 0;
+    const char* const source = from_local_ip ? "local-ip" : "interface";
+    const std::string value = options.count(source) != 0 ? options[source].as<std::string>() : "";
     if (value.empty()) {
         throw std::runtime_error("Please provide either --local-ip or --interface option");
     }
-    return std::string_view(source) == "local-ip" ? value : find_interface_address(value);
+    return from_local_ip ? value : find_interface_address(value);
 }
 
 }  // namespace
@@ -38,11 +37,11 @@ void application::init() {
     const po::variables_map options = parse_command_line(argc_, argv_, description);
     if (options.empty() || options.count("help") != 0) {
         std::cout << description << std::endl;
-        std::exit(0);
+        std::exit(0);  // NOLINT(concurrency-mt-unsafe): one thread; help ends the process
     }
     if (options.count("version") != 0) {
         std::cout << version_text << ' ' << revision_id << std::endl;
-        std::exit(0);
+        std::exit(0);  // NOLINT(concurrency-mt-unsafe): one thread; version ends the process
     }
     local_ip_ = local_address(options);
     multicast_group_ = get_string_option(options, "multicast-group", true);
@@ -57,9 +56,7 @@ void application::init() {
 }
 
 int application::run() {
-    {
-        const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_);
-    }
+    { const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_); }
     return 0;
 }
 

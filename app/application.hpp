@@ -9,7 +9,7 @@
 namespace tarn {
 
 class basic_application {
-public:
+  public:
     basic_application() = default;
     basic_application(const basic_application&) = delete;
     basic_application& operator=(const basic_application&) = delete;
@@ -24,14 +24,14 @@ public:
 // The dumper: `init` reads the command line, sets up the log and chooses the
 // processor; `run` receives until the stream ends and writes the summary.
 class application : public basic_application {
-public:
+  public:
     application(int argc, char** argv);
 
     // Ends the process with status 0 after printing the help or the version.
     void init() override;
     int run() override;
 
-private:
+  private:
     int argc_;
     char** argv_;
     std::string local_ip_;

@@ -16,17 +16,17 @@ po::options_description make_option_description() {
         "Options marked (**) are exclusive\n"
         "\n"
         "Allowed options are");
-    options.add_options()                                                     //
-        ("help", "print this help")                                           //
-        ("version", "print version number")                                   //
-        ("local-ip", po::value<std::string>(), "local IP address (**)")       //
+    options.add_options()                                                        //
+        ("help", "print this help")                                              //
+        ("version", "print version number")                                      //
+        ("local-ip", po::value<std::string>(), "local IP address (**)")          //
         ("interface", po::value<std::string>(), "local IP interface name (**)")  //
-        ("multicast-group", po::value<std::string>(), "multicast group")      //
+        ("multicast-group", po::value<std::string>(), "multicast group")         //
         ("port", po::value<strict_unsigned<std::uint16_t>>(), "multicast port")  //
-        ("check-seq", "for sequence numbers ordering check (*)")              //
-        ("full-dump", "print whole messages not only headers (*)")            //
-        ("hb", "display also Heartbeats (*)")                                 //
-        ("log", po::value<std::string>(), "log file name (*)")                //
+        ("check-seq", "for sequence numbers ordering check (*)")                 //
+        ("full-dump", "print whole messages not only headers (*)")               //
+        ("hb", "display also Heartbeats (*)")                                    //
+        ("log", po::value<std::string>(), "log file name (*)")                   //
         ("every", po::value<strict_unsigned<std::uint64_t>>(),
          "print info with number of received messages so far every specified count. Default "
          "is 10000, minimum is 10. Usable only with --check-seq option (*)");

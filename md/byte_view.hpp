@@ -17,7 +17,7 @@ static_assert(std::endian::native == std::endian::little,
 // against the layout they are about to read, so the per-read checks are
 // assertions only.
 class byte_view {
-public:
+  public:
     constexpr byte_view() noexcept = default;
     constexpr byte_view(const char* data, std::size_t size) noexcept : data_(data), size_(size) {}
 
@@ -29,8 +29,8 @@ public:
 
     // The little-endian value of type T at `offset`, read without alignment.
     template <class T>
-        requires std::is_trivially_copyable_v<T>
-    T load(std::size_t offset) const noexcept {
+    requires std::is_trivially_copyable_v<T> T load(std::size_t offset)
+    const noexcept {
         assert(offset <= size_ && sizeof(T) <= size_ - offset);
         T value;
         std::memcpy(&value, data_ + offset, sizeof(T));
@@ -43,7 +43,7 @@ public:
         return {data_ + offset, length};
     }
 
-private:
+  private:
     const char* data_ = nullptr;
     std::size_t size_ = 0;
 };

@@ -18,9 +18,8 @@ constexpr auto join(const catalogue_entry (&... groups)[Sizes]) {
     std::array<catalogue_entry, (Sizes + ...)> all{};
     std::size_t at = 0;
     ((std::copy(std::begin(groups), std::end(groups), all.begin() + at), at += Sizes), ...);
-    std::sort(all.begin(), all.end(), [](const catalogue_entry& a, const catalogue_entry& b) {
-        return a.type < b.type;
-    });
+    std::sort(all.begin(), all.end(),
+              [](const catalogue_entry& a, const catalogue_entry& b) { return a.type < b.type; });
     return all;
 }
 
@@ -40,7 +39,7 @@ static_assert(std::adjacent_find(printable.begin(), printable.end(),
 std::span<const catalogue_entry> printable_messages() { return printable; }
 
 const layout* find_layout(MsgType type) {
-    const auto found = std::lower_bound(
+    const auto* const found = std::lower_bound(
         printable.begin(), printable.end(), type,
         [](const catalogue_entry& entry, MsgType wanted) { return entry.type < wanted; });
     return found != printable.end() && found->type == type ? found->body : nullptr;

@@ -21,7 +21,7 @@ concept described_enum = std::is_enum_v<E> && requires(E value) {
 // MsgType first. A value without a description is described by its decimal
 // text, written into the one reused `fallback_` buffer.
 class enum_to_description {
-public:
+  public:
     static constexpr std::size_t table_count = 56;
 
     static enum_to_description& instance();
@@ -30,7 +30,8 @@ public:
     // next lookup of a value without a description.
     template <described_enum E>
     std::string_view describe(E value) {
-        return describe(names_of(value), static_cast<std::int32_t>(static_cast<std::underlying_type_t<E>>(value)));
+        return describe(names_of(value),
+                        static_cast<std::int32_t>(static_cast<std::underlying_type_t<E>>(value)));
     }
 
     // The same for a raw value read from the wire, as the layout printer has it.
@@ -38,7 +39,7 @@ public:
 
     const std::array<const enum_table*, table_count>& tables() const noexcept { return tables_; }
 
-private:
+  private:
     enum_to_description();
 
     std::array<const enum_table*, table_count> tables_;

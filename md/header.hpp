@@ -29,16 +29,11 @@ struct __attribute__((packed)) Header {
 };
 
 inline constexpr field header_fields[] = {
-    {0, "length", uint16},
-    {2, "MsgType", enumeration<MsgType>},
-    {4, "version", uint16},
-    {6, "seqNum", uint32},
-    {10, "timestamp", timestamp},
-    {18, "sourceTimestamp", timestamp},
-    {26, "isEncrypted", flag},
-    {27, "encryptionOffset", uint64},
-    {35, "encryptionKeyId", uint32},
-    {39, "sessionId", uint16},
+    {0, "length", uint16},           {2, "MsgType", enumeration<MsgType>},
+    {4, "version", uint16},          {6, "seqNum", uint32},
+    {10, "timestamp", timestamp},    {18, "sourceTimestamp", timestamp},
+    {26, "isEncrypted", flag},       {27, "encryptionOffset", uint64},
+    {35, "encryptionKeyId", uint32}, {39, "sessionId", uint16},
     {41, "streamId", uint8},
 };
 inline constexpr layout header_layout{42, header_fields};

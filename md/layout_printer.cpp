@@ -69,10 +69,10 @@ text_stream& write_value(text_stream& out, const field& f, byte_view container) 
             return out;
         case value_kind::counted_list: {
             // The count as received; only the elements the room holds exist.
-            const byte_view list = container.sub(f.offset, f.kind.width);
-            const std::uint8_t count = list.load<std::uint8_t>(0);
+            const byte_view room = container.sub(f.offset, f.kind.width);
+            const auto count = room.load<std::uint8_t>(0);
             out << "|count=" << count;
-            write_elements(out, *f.kind.element, list.sub(1, list.size() - 1),
+            write_elements(out, *f.kind.element, room.sub(1, room.size() - 1),
                            std::min<std::size_t>(count, f.kind.count));
             return out;
         }

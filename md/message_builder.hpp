@@ -17,7 +17,7 @@ namespace tarn::md {
 // bytes out. Tests, fuzz seeds, benchmarks and the sample-session generator
 // all build their messages with it.
 class message_builder {
-public:
+  public:
     // A message of `size` bytes, all zero but `length` (= size) and `MsgType`.
     message_builder(MsgType type, std::size_t size);
     // A message of the layout's size.
@@ -37,8 +37,7 @@ public:
 
     // A value of any width at `offset`, little-endian.
     template <class T>
-        requires std::is_trivially_copyable_v<T>
-    message_builder& put(std::size_t offset, T value) {
+    requires std::is_trivially_copyable_v<T> message_builder& put(std::size_t offset, T value) {
         grow_to(offset + sizeof value);
         std::memcpy(bytes_.data() + offset, &value, sizeof value);
         return *this;
@@ -53,7 +52,7 @@ public:
     const std::vector<char>& bytes() const noexcept { return bytes_; }
     std::string_view view() const noexcept { return {bytes_.data(), bytes_.size()}; }
 
-private:
+  private:
     void grow_to(std::size_t size);
 
     std::vector<char> bytes_;

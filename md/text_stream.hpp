@@ -13,7 +13,7 @@ namespace tarn::md {
 // plain decimal, one-byte integers as numbers), but writes straight into one
 // buffer that keeps its capacity, so rendering a message allocates nothing.
 class text_stream {
-public:
+  public:
     text_stream() { text_.reserve(initial_capacity); }
 
     void clear() noexcept { text_.clear(); }
@@ -31,8 +31,7 @@ public:
     // Every integer type but plain char prints as a decimal number, so a
     // uint8 field holding 65 prints "65", not "A".
     template <std::integral T>
-        requires(!std::same_as<T, char> && !std::same_as<T, bool>)
-    text_stream& operator<<(T value) {
+    requires(!std::same_as<T, char> && !std::same_as<T, bool>) text_stream& operator<<(T value) {
         char digits[24];
         const auto result = std::to_chars(digits, digits + sizeof digits, value);
         text_.append(digits, result.ptr);
@@ -50,8 +49,8 @@ public:
         return text_.data() + start;
     }
 
-private:
-    static constexpr std::size_t initial_capacity = 16 * 1024;
+  private:
+    static constexpr std::size_t initial_capacity = std::size_t{16} * 1024;
     std::string text_;
 };
 

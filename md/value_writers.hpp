@@ -15,7 +15,8 @@ text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t 
 
 template <described_enum E>
 text_stream& write_enum(text_stream& out, E value) {
-    return write_enum(out, names_of(value), static_cast<std::int32_t>(static_cast<std::underlying_type_t<E>>(value)));
+    return write_enum(out, names_of(value),
+                      static_cast<std::int32_t>(static_cast<std::underlying_type_t<E>>(value)));
 }
 
 // The UTC calendar form "YYYY-MM-DDTHH:MM:SS.nnnnnnnnn" of a time given as

@@ -31,7 +31,8 @@ std::string find_interface_address(const std::string& name) {
     ifaddrs* raw = nullptr;
     if (getifaddrs(&raw) != 0) {
         std::array<char, 1024> buffer{};
-        const char* text = error_text(strerror_r(errno, buffer.data(), buffer.size()), buffer.data());
+        const char* text =
+            error_text(strerror_r(errno, buffer.data(), buffer.size()), buffer.data());
         throw std::runtime_error(spdlog::fmt_lib::format("`getifaddrs()` failed: {}", text));
     }
     const std::unique_ptr<ifaddrs, ifaddrs_release> list(raw);
@@ -50,7 +51,8 @@ std::string find_interface_address(const std::string& name) {
         }
         return text.data();
     }
-    throw std::runtime_error(spdlog::fmt_lib::format("Interface {} does not exist on this host", name));
+    throw std::runtime_error(
+        spdlog::fmt_lib::format("Interface {} does not exist on this host", name));
 }
 
 }  // namespace tarn

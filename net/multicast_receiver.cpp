@@ -9,7 +9,7 @@ namespace tarn {
 namespace {
 
 class socket_source final : public datagram_source {
-public:
+  public:
     socket_source(boost::asio::ip::udp::socket& socket, boost::asio::ip::udp::endpoint& sender)
         : socket_(socket), sender_(sender) {}
 
@@ -17,7 +17,7 @@ public:
         return socket_.receive_from(boost::asio::buffer(into, room), sender_);
     }
 
-private:
+  private:
     boost::asio::ip::udp::socket& socket_;
     boost::asio::ip::udp::endpoint& sender_;
 };
@@ -41,6 +41,9 @@ multicast_receiver::multicast_receiver(md::processor* processor, const std::stri
     receive_loop();
 }
 
+// An exception from the summary cannot be reported any more: it ends the
+// process abnormally.
+// NOLINTNEXTLINE(bugprone-exception-escape)
 multicast_receiver::~multicast_receiver() { processor_->print_summary(); }
 
 void multicast_receiver::receive_loop() {

@@ -16,17 +16,17 @@ namespace tarn {
 // then runs the receive loop to the end of the stream. Destruction after a
 // normal end has the processor write its summary, then closes the socket.
 class multicast_receiver {
-public:
+  public:
     multicast_receiver(md::processor* processor, const std::string& local_ip,
                        const std::string& multicast_group, std::uint16_t port);
-    ~multicast_receiver();
+    ~multicast_receiver();  // NOLINT(bugprone-exception-escape): see the definition
 
     multicast_receiver(const multicast_receiver&) = delete;
     multicast_receiver& operator=(const multicast_receiver&) = delete;
     multicast_receiver(multicast_receiver&&) = delete;
     multicast_receiver& operator=(multicast_receiver&&) = delete;
 
-private:
+  private:
     void receive_loop();
 
     md::processor* processor_;

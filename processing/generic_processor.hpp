@@ -16,7 +16,7 @@ namespace tarn {
 // sequence number type and NamesT the holder of message type names.
 template <class MsgTypeT, class HeaderT, class SeqNumT, class NamesT>
 class generic_processor {
-public:
+  public:
     generic_processor() = default;
     generic_processor(const generic_processor&) = delete;
     generic_processor& operator=(const generic_processor&) = delete;
@@ -33,17 +33,17 @@ public:
     // Once per run, after reception has ended normally.
     virtual void print_summary();
 
-    const char* msg_ = nullptr;         // first byte of the current message
-    const HeaderT* header_ = nullptr;   // the same address, as the header
-    bool finished_ = false;             // the receive loop stops once set
-    bool errors_ = false;               // any gap, resend or message not shown
-    SeqNumT expected_seq_num_ = 0;      // 0: nothing expected yet
-    std::uint64_t received_ = 0;        // messages other than heartbeats
-    std::uint64_t lost_ = 0;            // total size of all sequence gaps
-    std::uint64_t every = 10'000;       // progress interval of sequence checking
+    const char* msg_ = nullptr;                 // first byte of the current message
+    const HeaderT* header_ = nullptr;           // the same address, as the header
+    bool finished_ = false;                     // the receive loop stops once set
+    bool errors_ = false;                       // any gap, resend or message not shown
+    SeqNumT expected_seq_num_ = 0;              // 0: nothing expected yet
+    std::uint64_t received_ = 0;                // messages other than heartbeats
+    std::uint64_t lost_ = 0;                    // total size of all sequence gaps
+    std::uint64_t every = 10'000;               // progress interval of sequence checking
     std::map<MsgTypeT, std::uint64_t> counts_;  // messages per type code
 
-protected:
+  protected:
     void count_by_type() { ++counts_[type_of(*header_)]; }
 };
 
@@ -59,8 +59,7 @@ void generic_processor<MsgTypeT, HeaderT, SeqNumT, NamesT>::print_summary() {
     }
     constexpr unsigned name_width = 40;
     for (const auto& [type, count] : counts_) {
-        const auto count_text =
-            spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
+        const auto count_text = spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
         logger->info("{:{}} {}", NamesT::instance().describe(type), name_width, count_text);
     }
 }

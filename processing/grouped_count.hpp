@@ -13,7 +13,7 @@ namespace locale {
 
 // Groups of three digits separated by an apostrophe: 1'234'567.
 class with_separator : public std::numpunct<char> {
-protected:
+  protected:
     char do_decimal_point() const override { return '.'; }
     char do_thousands_sep() const override { return '\''; }
     std::string do_grouping() const override { return "\3"; }
@@ -21,7 +21,7 @@ protected:
 
 // No grouping at all.
 class without_separator : public std::numpunct<char> {
-protected:
+  protected:
     char do_decimal_point() const override { return '.'; }
     std::string do_grouping() const override { return ""; }
 };
@@ -41,7 +41,9 @@ struct grouped_count {
 
 template <>
 struct spdlog::fmt_lib::formatter<tarn::grouped_count> {
-    constexpr auto parse(spdlog::fmt_lib::format_parse_context& context) { return context.begin(); }
+    static constexpr auto parse(spdlog::fmt_lib::format_parse_context& context) {
+        return context.begin();
+    }
 
     template <class Context>
     auto format(tarn::grouped_count count, Context& context) const {

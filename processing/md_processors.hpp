@@ -22,45 +22,45 @@ struct message_printer {
 
 // Adds the end-of-session test. Never used by itself.
 class basic_processor : public processor {
-public:
+  public:
     void check_finished() override;
 
-protected:
+  protected:
     // The current message: exactly the `length` bytes the receive loop handed on.
     byte_view message() const;
 };
 
 // Writes the header text of every message.
 class display_processor : public basic_processor {
-public:
+  public:
     void process() override;
 };
 
 // Also writes the header text of every heartbeat.
 class display_processor_with_hb : public display_processor {
-public:
+  public:
     void process_heartbeat() override;
 };
 
 // Counts every message by type and writes it in full.
 class full_display_processor : public basic_processor {
-public:
+  public:
     full_display_processor();
     void process() override;
 
-protected:
+  protected:
     std::unordered_map<MsgType, message_printer> msg_printers_;
 };
 
 // Also writes the header text of every heartbeat.
 class full_display_processor_with_hb : public full_display_processor {
-public:
+  public:
     void process_heartbeat() override;
 };
 
 // Writes nothing per message, only a progress record every `every` messages.
 class seq_check_processor : public basic_processor {
-public:
+  public:
     void process() override;
 };
 

@@ -14,8 +14,8 @@ namespace {
 void handle_message(md::processor& processor, md::byte_view message) {
     if (!message.holds(sizeof(md::Header))) {
         // Too short to be a message: nothing of it is read beyond its length.
-        get_logger()->warn("Message length {} is below the {}-byte header; skipped",
-                           message.size(), sizeof(md::Header));
+        get_logger()->warn("Message length {} is below the {}-byte header; skipped", message.size(),
+                           sizeof(md::Header));
         processor.errors_ = true;
         return;
     }
@@ -76,8 +76,8 @@ void receive_loop(md::processor& processor, datagram_source& source) {
                 // It could never complete: end now rather than wait for
                 // datagrams that can only fill the carry.
                 get_logger()->error(
-                    "Message length {} exceeds the {}-byte receive buffer; reception ended",
-                    length, buffer.size());
+                    "Message length {} exceeds the {}-byte receive buffer; reception ended", length,
+                    buffer.size());
                 processor.errors_ = true;
                 return;
             }

@@ -12,7 +12,7 @@ inline constexpr std::size_t receive_buffer_size = 4096;
 
 // Where datagrams come from: the multicast socket, or memory in tests.
 class datagram_source {
-public:
+  public:
     datagram_source() = default;
     datagram_source(const datagram_source&) = delete;
     datagram_source& operator=(const datagram_source&) = delete;

@@ -12,24 +12,16 @@ namespace tarn::md {
 
 // PriceLevel, the 31-byte element
 inline constexpr field price_level_fields[] = {
-    {0, "isEncrypted", flag},
-    {1, "encryptionOffset", uint64},
-    {9, "encryptionKeyId", uint32},
-    {13, "price", int64},
-    {21, "quantity", uint64},
-    {29, "orderCount", uint16},
+    {0, "isEncrypted", flag}, {1, "encryptionOffset", uint64}, {9, "encryptionKeyId", uint32},
+    {13, "price", int64},     {21, "quantity", uint64},        {29, "orderCount", uint16},
 };
 inline constexpr layout price_level_layout{31, price_level_fields};
 static_assert(is_contiguous(price_level_layout, 0));
 
 // OrderAdd (code 9, 72 bytes)
 inline constexpr field order_add_fields[] = {
-    {42, "publicOrderId", uint64},
-    {50, "instrumentId", uint32},
-    {54, "side", enumeration<Side>},
-    {55, "price", int64},
-    {63, "quantity", uint64},
-    {71, "mmQuote", flag},
+    {42, "publicOrderId", uint64}, {50, "instrumentId", uint32}, {54, "side", enumeration<Side>},
+    {55, "price", int64},          {63, "quantity", uint64},     {71, "mmQuote", flag},
 };
 inline constexpr layout order_add_layout{72, order_add_fields};
 static_assert(is_contiguous(order_add_layout, body_offset));
@@ -57,12 +49,9 @@ static_assert(is_contiguous(order_cancel_layout, body_offset));
 
 // OrderExecute (code 12, 83 bytes)
 inline constexpr field order_execute_fields[] = {
-    {42, "quantity", uint64},
-    {50, "instrumentId", uint32},
-    {54, "publicOrderId", uint64},
-    {62, "executionId", uint32},
-    {66, "executionPrice", int64},
-    {74, "executionQuantity", uint64},
+    {42, "quantity", uint64},        {50, "instrumentId", uint32},
+    {54, "publicOrderId", uint64},   {62, "executionId", uint32},
+    {66, "executionPrice", int64},   {74, "executionQuantity", uint64},
     {82, "side", enumeration<Side>},
 };
 inline constexpr layout order_execute_layout{83, order_execute_fields};
@@ -70,11 +59,8 @@ static_assert(is_contiguous(order_execute_layout, body_offset));
 
 // TopPriceLevelUpdate (code 256, 65 bytes)
 inline constexpr field top_price_level_update_fields[] = {
-    {42, "instrumentId", uint32},
-    {46, "price", int64},
-    {54, "quantity", uint64},
-    {62, "side", enumeration<Side>},
-    {63, "orderCount", uint16},
+    {42, "instrumentId", uint32},    {46, "price", int64},       {54, "quantity", uint64},
+    {62, "side", enumeration<Side>}, {63, "orderCount", uint16},
 };
 inline constexpr layout top_price_level_update_layout{65, top_price_level_update_fields};
 static_assert(is_contiguous(top_price_level_update_layout, body_offset));
@@ -130,12 +116,8 @@ static_assert(is_contiguous(price_update_layout, body_offset));
 
 // OrderCollars (code 272, 87 bytes)
 inline constexpr field order_collars_fields[] = {
-    {42, "instrumentId", uint32},
-    {46, "collarType", uint8},
-    {47, "price", int64},
-    {55, "lowerBid", int64},
-    {63, "upperBid", int64},
-    {71, "lowerAsk", int64},
+    {42, "instrumentId", uint32}, {46, "collarType", uint8}, {47, "price", int64},
+    {55, "lowerBid", int64},      {63, "upperBid", int64},   {71, "lowerAsk", int64},
     {79, "upperAsk", int64},
 };
 inline constexpr layout order_collars_layout{87, order_collars_fields};
@@ -143,11 +125,8 @@ static_assert(is_contiguous(order_collars_layout, body_offset));
 
 // TradeCollars (code 273, 71 bytes)
 inline constexpr field trade_collars_fields[] = {
-    {42, "instrumentId", uint32},
-    {46, "collarType", uint8},
-    {47, "price", int64},
-    {55, "lower", int64},
-    {63, "upper", int64},
+    {42, "instrumentId", uint32}, {46, "collarType", uint8}, {47, "price", int64},
+    {55, "lower", int64},         {63, "upper", int64},
 };
 inline constexpr layout trade_collars_layout{71, trade_collars_fields};
 static_assert(is_contiguous(trade_collars_layout, body_offset));

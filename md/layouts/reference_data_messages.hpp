@@ -47,7 +47,8 @@ inline constexpr field accrued_interest_table_entry_fields[] = {
     {46, "accruedInterestTableEntryDate", uint32},
     {50, "accruedInterestTableEntryValue", int64},
 };
-inline constexpr layout accrued_interest_table_entry_layout{58, accrued_interest_table_entry_fields};
+inline constexpr layout accrued_interest_table_entry_layout{58,
+                                                            accrued_interest_table_entry_fields};
 static_assert(is_contiguous(accrued_interest_table_entry_layout, body_offset));
 
 // IndexationTableEntry (code 37, 58 bytes)
@@ -100,7 +101,8 @@ inline constexpr field trading_phase_schedule_entry_fields[] = {
     {74, "extDynamicCollarVolatilityAuctionId", uint32},
     {78, "clatId", uint32},
 };
-inline constexpr layout trading_phase_schedule_entry_layout{82, trading_phase_schedule_entry_fields};
+inline constexpr layout trading_phase_schedule_entry_layout{82,
+                                                            trading_phase_schedule_entry_fields};
 static_assert(is_contiguous(trading_phase_schedule_entry_layout, body_offset));
 
 // MarketStructure (code 275, 105 bytes)

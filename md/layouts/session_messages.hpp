@@ -59,12 +59,8 @@ static_assert(is_contiguous(test_event_layout, body_offset));
 
 // News (code 517, 932 bytes)
 inline constexpr field news_fields[] = {
-    {42, "marketStructureId", uint32},
-    {46, "newsId", uint32},
-    {50, "title", text(80)},
-    {130, "entryNumber", uint8},
-    {131, "total", uint8},
-    {132, "text", text(800)},
+    {42, "marketStructureId", uint32}, {46, "newsId", uint32}, {50, "title", text(80)},
+    {130, "entryNumber", uint8},       {131, "total", uint8},  {132, "text", text(800)},
 };
 inline constexpr layout news_layout{932, news_fields};
 static_assert(is_contiguous(news_layout, body_offset));

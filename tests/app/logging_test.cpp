@@ -18,7 +18,7 @@ using testing::message_of;
 using testing::split_lines;
 
 class Logging : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         get_logger().reset();
         std::filesystem::remove(path_);
@@ -34,8 +34,9 @@ TEST_F(Logging, StartRecordPatternAndAppend) {
         existing << "an earlier line\n";
     }
     set_up_logger(path_);
-    const std::vector<const char*> argv = {"./dumper", "--port",     "5000", "--multicast-group",
-                                           "239.1.1.1", "--local-ip", "10.0.0.1", ""};
+    const std::vector<const char*> argv = {"./dumper",          "--port",    "5000",
+                                           "--multicast-group", "239.1.1.1", "--local-ip",
+                                           "10.0.0.1",          ""};
     log_start_record(static_cast<int>(argv.size()), argv.data());
     get_logger()->warn("second");
 

@@ -66,7 +66,8 @@ TEST(CommandLine, RequiredOptionsInTheirOrder) {
     expect_failure(md_dump({"--port", "5000", "--multicast-group", "239.1.1.1"}), local);
     expect_failure(md_dump({"--local-ip", "", "--interface", "lo"}), local);
     expect_failure(md_dump({"--interface", ""}), local);
-    expect_failure(md_dump({"--local-ip", "10.0.0.1"}), "Required option --multicast-group is missing");
+    expect_failure(md_dump({"--local-ip", "10.0.0.1"}),
+                   "Required option --multicast-group is missing");
     expect_failure(md_dump({"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"}),
                    "Required option --port is missing");
 }
@@ -82,14 +83,14 @@ TEST(CommandLine, InterfaceNames) {
 // The checks after the logger set-up: "every" fails last, so reaching it
 // proves that everything before it was accepted.
 TEST(CommandLine, LocalAddressWinsAndPortZeroIsAccepted) {
-    expect_failure(md_dump({"--local-ip", "10.0.0.1", "--interface", "nosuch0",
-                            "--multicast-group", "239.1.1.1", "--port", "0", "--every", "9"}),
+    expect_failure(md_dump({"--local-ip", "10.0.0.1", "--interface", "nosuch0", "--multicast-group",
+                            "239.1.1.1", "--port", "0", "--every", "9"}),
                    "Invalid every: 9");
 }
 
 TEST(CommandLine, LogFileOnlyOnceTheChecksBeforeItPassed) {
-    const std::filesystem::path log =
-        std::filesystem::temp_directory_path() / ("md_dump_cli_" + std::to_string(getpid()) + ".log");
+    const std::filesystem::path log = std::filesystem::temp_directory_path() /
+                                      ("md_dump_cli_" + std::to_string(getpid()) + ".log");
     std::filesystem::remove(log);
     expect_failure(md_dump({"--log", log.string(), "--local-ip", "10.0.0.1", "--multicast-group",
                             "239.1.1.1"}),

@@ -18,12 +18,18 @@ inline constexpr std::uint16_t test_port = 31001;
 
 // One run of the built md_dump joined to the test group, logging to a file.
 class dump_session {
-public:
+  public:
     explicit dump_session(std::vector<std::string> options) {
         std::filesystem::remove(log_path_);
-        std::vector<std::string> argv = {MD_DUMP_BINARY, "--local-ip", "127.0.0.1",
-                                         "--multicast-group", test_group, "--port",
-                                         std::to_string(test_port), "--log", log_path_};
+        std::vector<std::string> argv = {MD_DUMP_BINARY,
+                                         "--local-ip",
+                                         "127.0.0.1",
+                                         "--multicast-group",
+                                         test_group,
+                                         "--port",
+                                         std::to_string(test_port),
+                                         "--log",
+                                         log_path_};
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<background_process>(argv);
         joined_ = wait_for_membership(test_group, std::chrono::seconds(10));
@@ -45,7 +51,7 @@ public:
 
     const std::vector<std::string>& log() const { return log_; }
 
-private:
+  private:
     std::string log_path_ = (std::filesystem::temp_directory_path() /
                              ("md_dump_e2e_" + std::to_string(::getpid()) + ".log"))
                                 .string();

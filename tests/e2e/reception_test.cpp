@@ -22,8 +22,8 @@ std::vector<std::string> after_start(const std::vector<std::string>& log) {
     if (log.empty()) {
         return {};
     }
-    EXPECT_EQ(log.front().rfind("[I] Start " MD_DUMP_BINARY " 2.1.1 " + std::string(revision_id), 0),
-              0U)
+    EXPECT_EQ(
+        log.front().rfind("[I] Start " MD_DUMP_BINARY " 2.1.1 " + std::string(revision_id), 0), 0U)
         << log.front();
     return {log.begin() + 1, log.end()};
 }
@@ -50,8 +50,8 @@ struct session {
 const std::string gap_record =
     "[E] Out of sync message. Expected seqNum 3, received seqNum 5, 2 messages lost";
 const std::string resend_record = "[E] Resend of message with seqNum 3, expected seqNum 6";
-const std::vector<std::string> anomaly_summary = {
-    "[W] There were some errors.", "[I] 5 messages received", "[W] 2 messages lost"};
+const std::vector<std::string> anomaly_summary = {"[W] There were some errors.",
+                                                  "[I] 5 messages received", "[W] 2 messages lost"};
 
 std::vector<std::string> joined(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -59,7 +59,7 @@ std::vector<std::string> joined(std::vector<std::string> a, const std::vector<st
 }
 
 class Reception : public ::testing::Test {
-protected:
+  protected:
     std::vector<std::string> run(const std::vector<std::string>& options) {
         testing::dump_session dump(options);
         EXPECT_TRUE(dump.joined());
@@ -75,8 +75,8 @@ protected:
 
 TEST_F(Reception, HeaderDisplay) {
     EXPECT_EQ(run({}), joined({info(header_text(s.first)), info(header_text(s.second)), gap_record,
-                               info(header_text(s.gap)), resend_record,
-                               info(header_text(s.resend)), info(header_text(s.end))},
+                               info(header_text(s.gap)), resend_record, info(header_text(s.resend)),
+                               info(header_text(s.end))},
                               anomaly_summary));
 }
 
@@ -146,9 +146,9 @@ TEST(ReceptionFails, BadAddresses) {
     const auto failing = [](const std::string& local, const std::string& group) {
         std::filesystem::path log = std::filesystem::temp_directory_path() / "md_dump_e2e_bad.log";
         std::filesystem::remove(log);
-        const auto result = testing::run_process(
-            {MD_DUMP_BINARY, "--local-ip", local, "--multicast-group", group, "--port", "31002",
-             "--log", log.string()});
+        const auto result =
+            testing::run_process({MD_DUMP_BINARY, "--local-ip", local, "--multicast-group", group,
+                                  "--port", "31002", "--log", log.string()});
         EXPECT_EQ(result.status, 1);
         const auto lines = testing::log_messages(testing::read_file(log.string()));
         EXPECT_EQ(lines.size(), 1U) << "only the start-up record, no summary";

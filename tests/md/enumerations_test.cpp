@@ -94,8 +94,7 @@ TEST(Enumerations, DescribedValuesPrintTheirNames) {
     EXPECT_EQ(rendered(product_subtype_names, 1), "1(Share)");
     EXPECT_EQ(rendered(product_subtype_names, 56), "56(WarrantWithKnockOut)");
     EXPECT_EQ(rendered(msg_type_names, 8192), "8192(TestEvent)");
-    EXPECT_EQ(rendered(real_time_index_presence_flags_names, 16),
-              "16(HasDifferenceCentralSpread)");
+    EXPECT_EQ(rendered(real_time_index_presence_flags_names, 16), "16(HasDifferenceCentralSpread)");
     EXPECT_EQ(rendered(price_ytm_presence_names, 0), "0(None)");
     EXPECT_EQ(rendered(price_ytm_presence_names, 32), "32(YtmAskNoCalc)");
     EXPECT_EQ(rendered(product_type_names, 9), "9(Tracker)");

@@ -39,9 +39,7 @@ std::string header(std::size_t length, std::string_view type) {
            "|streamId=99|";
 }
 
-std::string dots(std::size_t count) {
-    return std::string(count, '.');
-}
+std::string dots(std::size_t count) { return std::string(count, '.'); }
 
 message_builder real_time_index(std::uint8_t presence) {
     auto m = message(500, 130);

@@ -40,9 +40,7 @@ std::string header(std::size_t length, std::string_view type) {
            "|sessionId=65535|streamId=255|";
 }
 
-std::string dots(std::size_t count) {
-    return std::string(count, '.');
-}
+std::string dots(std::size_t count) { return std::string(count, '.'); }
 
 TEST(GoldenReferenceData, TickTableEntry) {
     auto m = message(32, 62);

@@ -39,9 +39,7 @@ std::string header(std::size_t length, std::string_view type) {
            "|sessionId=65001|streamId=250|";
 }
 
-std::string dots(std::size_t count) {
-    return std::string(count, '.');
-}
+std::string dots(std::size_t count) { return std::string(count, '.'); }
 
 TEST(GoldenSession, LogoutIsTheHeaderTextAlone) {
     const auto m = message(669, 42);

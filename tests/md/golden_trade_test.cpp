@@ -40,9 +40,7 @@ std::string header(std::size_t length, std::string_view type) {
            "|streamId=128|";
 }
 
-std::string dots(std::size_t count) {
-    return std::string(count, '.');
-}
+std::string dots(std::size_t count) { return std::string(count, '.'); }
 
 // The thirteen trade flags from offset 207 on, in wire order.
 constexpr std::array<std::string_view, 13> mmt_names = {

@@ -27,9 +27,7 @@ struct printable {
     std::size_t size;
 };
 
-void PrintTo(const printable& p, std::ostream* out) {
-    *out << p.name;
-}
+void PrintTo(const printable& p, std::ostream* out) { *out << p.name; }
 
 constexpr printable all_types[] = {
     // Session, control and status.

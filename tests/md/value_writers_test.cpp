@@ -31,9 +31,8 @@ std::string ztext_of(std::string_view bytes) {
 
 // The fields of a small made-up block, one of each number kind.
 constexpr field number_fields[] = {
-    {0, "u8", uint8},    {1, "i8", int8},     {2, "u16", uint16},
-    {4, "u32", uint32},  {8, "u64", uint64},  {16, "i64", int64},
-    {24, "f", flag},
+    {0, "u8", uint8},   {1, "i8", int8},    {2, "u16", uint16}, {4, "u32", uint32},
+    {8, "u64", uint64}, {16, "i64", int64}, {24, "f", flag},
 };
 constexpr layout numbers{25, number_fields};
 static_assert(is_contiguous(numbers, 0));
@@ -148,7 +147,8 @@ static_assert(is_contiguous(lists, 0));
 TEST(ValueWriters, Lists) {
     message_builder bytes(MsgType{0}, lists.size);
     bytes.put<std::uint8_t>(0, 1).put<std::uint8_t>(2, 1);
-    bytes.put<std::uint8_t>(3, 1).put<std::int8_t>(4, -2).put<std::uint8_t>(5, 3).put<std::int8_t>(6, 4);
+    bytes.put<std::uint8_t>(3, 1).put<std::int8_t>(4, -2).put<std::uint8_t>(5, 3).put<std::int8_t>(
+        6, 4);
     bytes.put<std::uint8_t>(7, 1).put<std::uint8_t>(8, 5).put<std::int8_t>(9, -6);
     bytes.put<std::uint8_t>(12, 9);
     EXPECT_EQ(fields_text(lists, bytes),

@@ -15,13 +15,13 @@ using testing::info;
 
 // Points the processor at a message held in a buffer of exactly its size.
 class current_message {
-public:
+  public:
     current_message(processor& p, const message_builder& m) : bytes_(m.bytes()) {
         p.msg_ = bytes_.data();
         p.header_ = reinterpret_cast<const Header*>(bytes_.data());
     }
 
-private:
+  private:
     std::vector<char> bytes_;
 };
 
@@ -88,8 +88,8 @@ TEST(Processors, FullDisplayCountsAndPrintsInFull) {
     EXPECT_NE(log.records()[0].text.find("||publicOrderId=1003|instrumentId=7|side=0(0)|"),
               std::string::npos);
     EXPECT_EQ(log.records()[2], info(testing::header_text(logout)));
-    EXPECT_EQ(p.counts_, (std::map<MsgType, std::uint64_t>{{MsgType::OrderAdd, 2},
-                                                           {MsgType::Logout, 1}}));
+    EXPECT_EQ(p.counts_,
+              (std::map<MsgType, std::uint64_t>{{MsgType::OrderAdd, 2}, {MsgType::Logout, 1}}));
     EXPECT_FALSE(p.errors_);
 }
 
@@ -100,7 +100,8 @@ TEST(Processors, FullDisplayWarnsOfEveryUnknownType) {
     const current_message m(p, unknown);
     p.process();
     p.process();
-    const testing::record warning = testing::warn("Unknown message " + testing::header_text(unknown));
+    const testing::record warning =
+        testing::warn("Unknown message " + testing::header_text(unknown));
     EXPECT_EQ(log.records(), (std::vector<testing::record>{warning, warning}));
     EXPECT_NE(warning.text.find("|MsgType=2(2)|"), std::string::npos);
     EXPECT_TRUE(p.errors_);
@@ -138,10 +139,10 @@ TEST(Processors, SequenceCheckingWritesProgressEveryCount) {
     p.every = 0;
     p.received_ = 30;
     p.process();
-    EXPECT_EQ(log.records(), (std::vector<testing::record>{
-                                 info("10 messages received so far"),
-                                 info("20 messages received so far"),
-                                 info("20'000 messages received so far")}));
+    EXPECT_EQ(log.records(),
+              (std::vector<testing::record>{info("10 messages received so far"),
+                                            info("20 messages received so far"),
+                                            info("20'000 messages received so far")}));
     EXPECT_TRUE(p.counts_.empty());
 }
 

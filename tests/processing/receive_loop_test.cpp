@@ -17,7 +17,7 @@ using testing::header_text;
 using testing::info;
 
 class ReceiveLoop : public ::testing::Test {
-protected:
+  protected:
     void run() { receive_loop(processor, datagrams); }
 
     testing::log_capture log;
@@ -29,9 +29,9 @@ TEST_F(ReceiveLoop, ThreeMessagesInOneDatagram) {
     const auto a = testing::order_add(1), b = testing::order_add(2), c = testing::order_add(3);
     datagrams.add(bytes_of(a) + bytes_of(b) + bytes_of(c)).add("");
     run();
-    EXPECT_EQ(log.records(), (std::vector<testing::record>{info(header_text(a)),
-                                                           info(header_text(b)),
-                                                           info(header_text(c))}));
+    EXPECT_EQ(log.records(),
+              (std::vector<testing::record>{info(header_text(a)), info(header_text(b)),
+                                            info(header_text(c))}));
     EXPECT_EQ(processor.received_, 3U);
     EXPECT_EQ(datagrams.left(), 0U);
 }
@@ -43,9 +43,9 @@ TEST_F(ReceiveLoop, MessageSplitAcrossTwoAndThreeDatagrams) {
     datagrams.add(ab.substr(0, 100)).add(ab.substr(100));
     datagrams.add(cs.substr(0, 20)).add(cs.substr(20, 30)).add(cs.substr(50)).add("");
     run();
-    EXPECT_EQ(log.records(), (std::vector<testing::record>{info(header_text(a)),
-                                                           info(header_text(b)),
-                                                           info(header_text(c))}));
+    EXPECT_EQ(log.records(),
+              (std::vector<testing::record>{info(header_text(a)), info(header_text(b)),
+                                            info(header_text(c))}));
 }
 
 TEST_F(ReceiveLoop, OneByteTailStartsTheNextMessage) {
@@ -84,7 +84,8 @@ TEST_F(ReceiveLoop, EndOfSessionStopsMidDatagram) {
 }
 
 TEST_F(ReceiveLoop, OtherSessionEventsDoNotEnd) {
-    datagrams.add(bytes_of(testing::session_status(1, 2)) + bytes_of(testing::session_status(2, 13)))
+    datagrams
+        .add(bytes_of(testing::session_status(1, 2)) + bytes_of(testing::session_status(2, 13)))
         .add("");
     run();
     EXPECT_EQ(log.records().size(), 2U);
@@ -120,14 +121,17 @@ TEST_F(ReceiveLoop, LargestMessageCompletesAcrossDatagrams) {
     md::message_builder big(md::MsgType{999}, 4096);
     big.seq_num(1);
     const std::string bytes = bytes_of(big);
-    datagrams.add(bytes.substr(0, 1400)).add(bytes.substr(1400, 1400)).add(bytes.substr(2800)).add("");
+    datagrams.add(bytes.substr(0, 1400))
+        .add(bytes.substr(1400, 1400))
+        .add(bytes.substr(2800))
+        .add("");
     run();
     EXPECT_EQ(log.records(), std::vector<testing::record>{info(header_text(big))});
 }
 
 // Sequence numbers of consecutive OrderAdd messages, each in its own datagram.
 class SequenceCheck : public ReceiveLoop {
-protected:
+  protected:
     void run_sequence(const std::vector<std::uint32_t>& seq_nums) {
         for (const std::uint32_t seq : seq_nums) {
             datagrams.add(bytes_of(testing::order_add(seq)));
@@ -209,11 +213,13 @@ TEST_F(ReceiveLoop, LengthBelowTheHeaderIsSkippedByItsLength) {
 TEST_F(ReceiveLoop, LengthBeyondTheBufferEndsReception) {
     md::message_builder huge(md::MsgType::OrderAdd, 72);
     huge.length(5000);
-    datagrams.add(bytes_of(testing::order_add(1)) + bytes_of(huge)).add(bytes_of(testing::order_add(2)));
+    datagrams.add(bytes_of(testing::order_add(1)) + bytes_of(huge))
+        .add(bytes_of(testing::order_add(2)));
     run();
     ASSERT_EQ(log.records().size(), 2U);
     EXPECT_EQ(log.records()[1],
-              testing::error("Message length 5000 exceeds the 4096-byte receive buffer; reception ended"));
+              testing::error(
+                  "Message length 5000 exceeds the 4096-byte receive buffer; reception ended"));
     EXPECT_TRUE(processor.errors_);
     EXPECT_EQ(datagrams.left(), 1U);
 }

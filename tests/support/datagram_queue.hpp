@@ -15,7 +15,7 @@ namespace tarn::testing {
 // longer than the room is cut. Running dry is a test error, not an empty
 // datagram, so a loop that fails to stop shows up as an exception.
 class datagram_queue final : public datagram_source {
-public:
+  public:
     datagram_queue& add(std::string_view datagram) {
         datagrams_.emplace_back(datagram);
         return *this;
@@ -36,7 +36,7 @@ public:
     std::size_t left() const { return datagrams_.size(); }
     std::size_t received() const { return received_; }
 
-private:
+  private:
     std::deque<std::string> datagrams_;
     std::size_t received_ = 0;
 };

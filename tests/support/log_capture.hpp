@@ -22,12 +22,13 @@ struct record {
 };
 
 class capture_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
-public:
+  public:
     std::vector<record> records;
 
-protected:
+  protected:
     void sink_it_(const spdlog::details::log_msg& message) override {
-        records.push_back({message.level, std::string(message.payload.data(), message.payload.size())});
+        records.push_back(
+            {message.level, std::string(message.payload.data(), message.payload.size())});
     }
     void flush_() override {}
 };
@@ -35,7 +36,7 @@ protected:
 // Puts a logger that captures every record into the process-wide slot for the
 // lifetime of the object.
 class log_capture {
-public:
+  public:
     log_capture() : sink_(std::make_shared<capture_sink>()) {
         get_logger() = std::make_shared<spdlog::logger>("md_dump_logger", sink_);
     }
@@ -46,7 +47,7 @@ public:
     const std::vector<record>& records() const { return sink_->records; }
     void clear() { sink_->records.clear(); }
 
-private:
+  private:
     std::shared_ptr<capture_sink> sink_;
 };
 

@@ -13,7 +13,7 @@ void require_private_network();
 
 // Sends datagrams to a group through the loopback interface.
 class multicast_sender {
-public:
+  public:
     multicast_sender(const std::string& group, std::uint16_t port);
     ~multicast_sender();
     multicast_sender(const multicast_sender&) = delete;
@@ -21,7 +21,7 @@ public:
 
     void send(std::string_view datagram);
 
-private:
+  private:
     int fd_ = -1;
     std::string group_;
     std::uint16_t port_;

@@ -19,7 +19,7 @@ process_result run_process(const std::vector<std::string>& argv,
 
 // A program started in the background, its output going to files.
 class background_process {
-public:
+  public:
     explicit background_process(const std::vector<std::string>& argv);
     ~background_process();
     background_process(const background_process&) = delete;
@@ -28,7 +28,7 @@ public:
     // Waits at most `limit` for the exit, killing the program after that.
     process_result wait(std::chrono::milliseconds limit);
 
-private:
+  private:
     int pid_ = -1;
     std::string out_path_;
     std::string err_path_;

@@ -1,7 +1,10 @@
 #include "app/application.hpp"
 
+#include <spdlog/common.h>
+
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "app/logging.hpp"
@@ -30,28 +33,48 @@ std::string local_address(const po::variables_map& options) {
 
 }  // namespace
 
-application::application(int argc, char** argv) : argc_(argc), argv_(argv) {}
-
-void application::init() {
+command_line read_command_line(int argc, const char* const* argv) {
     const po::options_description description = make_option_description();
-    const po::variables_map options = parse_command_line(argc_, argv_, description);
+    command_line result;
+    result.options = parse_command_line(argc, argv, description);
+    const po::variables_map& options = result.options;
     if (options.empty() || options.count("help") != 0) {
-        std::cout << description << std::endl;
-        std::exit(0);  // NOLINT(concurrency-mt-unsafe): one thread; help ends the process
+        std::ostringstream help;
+        help << description;
+        result.what = command_line::action::help;
+        result.text = help.str();
+        return result;
     }
     if (options.count("version") != 0) {
-        std::cout << version_text << ' ' << revision_id << std::endl;
-        std::exit(0);  // NOLINT(concurrency-mt-unsafe): one thread; version ends the process
+        result.what = command_line::action::version;
+        result.text = spdlog::fmt_lib::format("{} {}", version_text, revision_id);
+        return result;
     }
-    local_ip_ = local_address(options);
-    multicast_group_ = get_string_option(options, "multicast-group", true);
+    result.local_ip = local_address(options);
+    result.multicast_group = get_string_option(options, "multicast-group", true);
     if (options.count("port") == 0) {
         throw std::runtime_error("Required option --port is missing");
     }
-    port_ = options["port"].as<strict_unsigned<std::uint16_t>>().value;
-    set_up_logger(get_string_option(options, "log", false));
-    processor_ = choose_processor(options);
-    apply_every(options, *processor_);
+    result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
+    result.log_file = get_string_option(options, "log", false);
+    return result;
+}
+
+application::application(int argc, char** argv) : argc_(argc), argv_(argv) {}
+
+void application::init() {
+    command_line settings = read_command_line(argc_, argv_);
+    if (settings.what != command_line::action::run) {
+        std::cout << settings.text << std::endl;
+        // One thread; help and version end the process.
+        std::exit(0);  // NOLINT(concurrency-mt-unsafe)
+    }
+    local_ip_ = std::move(settings.local_ip);
+    multicast_group_ = std::move(settings.multicast_group);
+    port_ = settings.port;
+    set_up_logger(settings.log_file);
+    processor_ = choose_processor(settings.options);
+    apply_every(settings.options, *processor_);
     log_start_record(argc_, argv_);
 }
 

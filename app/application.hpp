@@ -1,5 +1,7 @@
 #pragma once
 
+#include <boost/program_options/variables_map.hpp>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,6 +9,27 @@
 #include "processing/md_processors.hpp"
 
 namespace tarn {
+
+// What the command line asks for, read and checked without ending the process,
+// creating a file or opening a socket.
+struct command_line {
+    enum class action { run, help, version };
+
+    action what = action::run;
+    std::string text;  // the help text or the version line, without the final newline
+    std::string local_ip;
+    std::string multicast_group;
+    std::uint16_t port = 0;
+    std::string log_file;                           // empty: standard output
+    boost::program_options::variables_map options;  // for the processor choice and `every`
+};
+
+// Parses the arguments and checks them in a fixed order, which decides the
+// message a user sees when several things are wrong: library errors, help,
+// version, the local address (an interface name is resolved here), the group,
+// the port. Throws what `init` reports. The `every` check needs the processor
+// and comes later, after the log set-up.
+command_line read_command_line(int argc, const char* const* argv);
 
 class basic_application {
   public:

@@ -21,7 +21,8 @@ TEST(FullDumpSession, EveryTypeOverMulticast) {
     for (int round = 0; round < 2; ++round) {
         for (const md::catalogue_entry& entry : md::printable_messages()) {
             md::message_builder m(entry.type, *entry.body);
-            m.seq_num(seq++).timestamp(1700000000000000000ULL + seq).stream_id(1);
+            m.seq_num(seq).timestamp(1700000000000000000ULL + seq).stream_id(1);
+            ++seq;
             // Some non-zero body bytes, the same pattern for every type.
             for (std::size_t at = md::body_offset; at < entry.body->size; at += 7) {
                 m.put<std::uint8_t>(at, static_cast<std::uint8_t>(at));

@@ -1,6 +1,10 @@
 #include "md/message_builder.hpp"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "md/catalogue.hpp"
 
 namespace tarn::md {
 
@@ -12,6 +16,69 @@ message_builder::message_builder(MsgType type, std::size_t size)
 }
 
 message_builder::message_builder(MsgType type, const layout& of) : message_builder(type, of.size) {}
+
+namespace {
+
+const layout& layout_of(MsgType type) {
+    const layout* body = find_layout(type);
+    if (body == nullptr) {
+        throw std::invalid_argument("no layout for message type " +
+                                    std::to_string(static_cast<unsigned>(type)));
+    }
+    return *body;
+}
+
+const field* find_field(std::span<const field> fields, std::string_view name) {
+    const auto found = std::ranges::find(fields, name, &field::name);
+    return found != fields.end() ? &*found : nullptr;
+}
+
+}  // namespace
+
+message_builder::message_builder(MsgType type) : message_builder(type, layout_of(type)) {}
+
+const field& message_builder::field_named(std::string_view name) const {
+    if (const field* in_header = find_field(header_layout.fields, name)) {
+        return *in_header;
+    }
+    if (bytes_.size() >= msg_type_offset + sizeof(MsgType)) {
+        MsgType type{};
+        std::memcpy(&type, bytes_.data() + msg_type_offset, sizeof type);
+        const layout* body = find_layout(type);
+        if (const field* in_body = body != nullptr ? find_field(body->fields, name) : nullptr) {
+            return *in_body;
+        }
+    }
+    throw std::invalid_argument("no field " + std::string(name) + " in this message");
+}
+
+const field& message_builder::value_field(std::string_view name, std::size_t width) const {
+    const field& f = field_named(name);
+    switch (f.kind.kind) {
+        case value_kind::text:
+        case value_kind::ztext:
+        case value_kind::block:
+        case value_kind::list:
+        case value_kind::counted_list:
+            throw std::invalid_argument("field " + std::string(name) + " is not a single value");
+        default:
+            break;
+    }
+    if (f.kind.width != width) {
+        throw std::invalid_argument("field " + std::string(name) + " is " +
+                                    std::to_string(f.kind.width) + " bytes wide, not " +
+                                    std::to_string(width));
+    }
+    return f;
+}
+
+message_builder& message_builder::set_text(std::string_view name, std::string_view value) {
+    const field& f = field_named(name);
+    if (f.kind.kind != value_kind::text && f.kind.kind != value_kind::ztext) {
+        throw std::invalid_argument("field " + std::string(name) + " is not a text");
+    }
+    return text(f.offset, value, f.kind.width);
+}
 
 message_builder& message_builder::text(std::size_t offset, std::string_view value,
                                        std::size_t width) {

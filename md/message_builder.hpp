@@ -22,6 +22,9 @@ class message_builder {
     message_builder(MsgType type, std::size_t size);
     // A message of the layout's size.
     message_builder(MsgType type, const layout& of);
+    // A message of the size of its type's layout; throws std::invalid_argument
+    // for a type without one (Heartbeat, unknown codes).
+    explicit message_builder(MsgType type);
 
     // Header fields.
     message_builder& length(std::uint16_t value) { return put(length_offset, value); }
@@ -43,6 +46,20 @@ class message_builder {
         return *this;
     }
 
+    // A header or body field by its protocol name, as in the layout of the
+    // message's type. Throws std::invalid_argument for a name the layout does
+    // not have, a text, block or list field, or a value of another width.
+    template <class T>
+    requires std::is_trivially_copyable_v<T> message_builder& set(std::string_view name, T value) {
+        return put(value_field(name, sizeof value).offset, value);
+    }
+
+    // A text field by its protocol name: cut to its width, the rest zero.
+    message_builder& set_text(std::string_view name, std::string_view value);
+
+    // The offset of a named field: blocks and list elements are written from it.
+    std::size_t offset_of(std::string_view name) const { return field_named(name).offset; }
+
     // Text into a field of `width` bytes, cut to the width, the rest zero.
     message_builder& text(std::size_t offset, std::string_view value, std::size_t width);
 
@@ -54,6 +71,8 @@ class message_builder {
 
   private:
     void grow_to(std::size_t size);
+    const field& field_named(std::string_view name) const;
+    const field& value_field(std::string_view name, std::size_t width) const;
 
     std::vector<char> bytes_;
 };

@@ -58,7 +58,8 @@ inline MsgType type_of(const Header& header) {
         .load<MsgType>(msg_type_offset);
 }
 
-// The header text: every header field as "name=value|", in wire order.
+// The header text: every header field as "name=value|", in wire order. A view
+// shorter than the header gives only the fields that lie wholly inside it.
 text_stream& write_header(text_stream& out, byte_view header);
 text_stream& write_header(text_stream& out, const Header& header);
 inline text_stream& operator<<(text_stream& out, const Header& header) {

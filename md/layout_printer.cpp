@@ -92,6 +92,10 @@ text_stream& write_fields(text_stream& out, const layout& of, byte_view bytes) {
 
 text_stream& write_header(text_stream& out, byte_view header) {
     for (const field& f : header_layout.fields) {
+        // A view shorter than the header shows the whole fields it holds, no more.
+        if (!header.holds(f.offset + f.kind.width)) {
+            break;
+        }
         out << f.name << '=';
         write_value(out, f, header);
         out << '|';

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,28 @@ TEST(HeaderText, ViewedInPlaceAtAnOddAddress) {
     text_stream out;
     out << *header;
     EXPECT_EQ(out.view(), testing::header_text(m));
+}
+
+// A view that ends inside the header, in a heap block of exactly its size so
+// that a read past it is caught under the address sanitizer: only the fields
+// that lie wholly inside it are shown. Found by fuzzing the printers.
+TEST(HeaderText, ViewShorterThanTheHeaderShowsOnlyItsWholeFields) {
+    const message_builder m = example_header();
+    const auto header_of = [&m](std::size_t size) {
+        const auto bytes = std::make_unique<char[]>(size);
+        std::memcpy(bytes.get(), m.bytes().data(), size);
+        text_stream out;
+        write_header(out, byte_view(bytes.get(), size));
+        return std::string(out.view());
+    };
+    EXPECT_EQ(header_of(0), "");
+    EXPECT_EQ(header_of(1), "");
+    EXPECT_EQ(header_of(2), "length=72|");
+    EXPECT_EQ(header_of(41),
+              "length=72|MsgType=9(OrderAdd)|version=1|seqNum=1234|"
+              "timestamp=1700000000123456789(2023-11-14T22:13:20.123456789)|"
+              "sourceTimestamp=1700000000000000042(2023-11-14T22:13:20.000000042)|"
+              "isEncrypted=0|encryptionOffset=0|encryptionKeyId=0|sessionId=3|");
 }
 
 }  // namespace

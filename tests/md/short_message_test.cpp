@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "log_capture.hpp"
+#include "md/catalogue.hpp"
 #include "md/message_builder.hpp"
 #include "processing/md_processors.hpp"
 #include "render.hpp"
@@ -186,6 +189,30 @@ TEST(ShortMessageProcessor, EachShortMessageGivesItsOwnWarning) {
                                          header(219, trade))}));
     EXPECT_TRUE(p.errors_);
     EXPECT_EQ(p.counts_, (std::map<MsgType, std::uint64_t>{{MsgType::Trade, 2}}));
+}
+
+// A printer handed less than a header (the receive loop never does that)
+// still reads nothing past the message: the warning shows the header fields
+// that fit. Found by fuzzing the printers; the input was an empty message.
+TEST(ShortMessageProcessor, PrinterOfAMessageBelowTheHeaderReadsOnlyItsBytes) {
+    const printable login{667, "Login", 53};
+    const message_printer printer{find_layout(MsgType{667})};
+    for (const std::size_t length : {0, 1, 41}) {
+        const tarn::testing::log_capture log;
+        const message_builder m = message(login, 42);
+        // Exactly `length` bytes on the heap, so a read past them is caught.
+        const auto bytes = std::make_unique<char[]>(length);
+        std::memcpy(bytes.get(), m.bytes().data(), length);
+
+        EXPECT_FALSE(printer(byte_view(bytes.get(), length)));
+
+        const std::string shown =
+            length == 41 ? header(42, login).substr(0, header(42, login).rfind("streamId=")) : "";
+        EXPECT_EQ(
+            log.records(),
+            std::vector{tarn::testing::warn("Message shorter than its layout, " +
+                                            std::to_string(length) + " of 53 bytes: " + shown)});
+    }
 }
 
 }  // namespace

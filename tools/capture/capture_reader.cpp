@@ -1,0 +1,43 @@
+#include "capture_reader.hpp"
+
+#include <stdexcept>
+
+namespace tarn::capture {
+
+capture_reader::capture_reader(const std::string& path) : path_(path) {
+    std::string error(PCAP_ERRBUF_SIZE, '\0');
+    handle_.reset(pcap_open_offline_with_tstamp_precision(path.c_str(), PCAP_TSTAMP_PRECISION_NANO,
+                                                          error.data()));
+    if (!handle_) {
+        throw std::runtime_error("cannot read capture " + path + ": " + error.c_str());
+    }
+    link_type_ = pcap_datalink(handle_.get());
+    if (!is_supported_link_type(link_type_)) {
+        const char* name = pcap_datalink_val_to_name(link_type_);
+        throw std::runtime_error("capture " + path + " has link type " +
+                                 (name != nullptr ? name : std::to_string(link_type_)) +
+                                 ", which is not read here");
+    }
+}
+
+std::optional<captured_frame> capture_reader::next() {
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    const int status = pcap_next_ex(handle_.get(), &header, &data);
+    if (status == PCAP_ERROR_BREAK) {
+        return std::nullopt;  // the end of the file
+    }
+    if (status != 1) {
+        throw std::runtime_error("capture " + path_ + " is damaged after " +
+                                 std::to_string(frames_) +
+                                 " frames: " + pcap_geterr(handle_.get()));
+    }
+    ++frames_;
+    // Opened with nanosecond precision, so tv_usec holds nanoseconds.
+    const auto time_ns = static_cast<std::uint64_t>(header->ts.tv_sec) * 1'000'000'000U +
+                         static_cast<std::uint64_t>(header->ts.tv_usec);
+    return captured_frame{
+        time_ns, decode_frame(link_type_, std::span<const std::uint8_t>(data, header->caplen))};
+}
+
+}  // namespace tarn::capture

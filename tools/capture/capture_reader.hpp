@@ -1,0 +1,46 @@
+#pragma once
+
+#include <pcap/pcap.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "frame_decoder.hpp"
+
+namespace tarn::capture {
+
+// One captured frame: when it was captured and what it carries.
+struct captured_frame {
+    std::uint64_t time_ns;  // since 1970 (UTC)
+    decoded_frame content;  // its payload stays valid until the next read
+};
+
+// Reads a capture file (pcap or pcapng, through libpcap) frame by frame.
+// Failures throw std::runtime_error with a text naming the file: a file that
+// cannot be opened, is not a capture, has an unsupported link type, or ends
+// inside a record.
+class capture_reader {
+  public:
+    explicit capture_reader(const std::string& path);
+
+    // The next frame, or nothing at the end of the file.
+    std::optional<captured_frame> next();
+
+    // Frames read so far.
+    std::uint64_t frames() const { return frames_; }
+
+  private:
+    struct pcap_closer {
+        void operator()(pcap_t* handle) const { pcap_close(handle); }
+    };
+
+    std::string path_;
+    std::unique_ptr<pcap_t, pcap_closer> handle_;
+    int link_type_ = 0;
+    std::uint64_t frames_ = 0;
+};
+
+}  // namespace tarn::capture

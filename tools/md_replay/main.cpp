@@ -1,0 +1,138 @@
+// md_replay: sends the UDP payloads of a capture to a multicast group.
+
+#include <spdlog/common.h>
+
+#include <boost/program_options.hpp>
+
+#include <cmath>
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "app/options.hpp"
+#include "capture/capture_reader.hpp"
+#include "multicast_sender.hpp"
+#include "net/interface_address.hpp"
+#include "replay.hpp"
+
+namespace {
+
+namespace po = boost::program_options;
+using tarn::strict_unsigned;
+
+po::options_description option_description() {
+    po::options_description options(
+        "md_replay: sends the UDP payloads of a capture (pcap or pcapng) to a multicast group,\n"
+        "in capture order, paced by the capture's timing unless told otherwise.\n\nOptions");
+    options.add_options()                                                                         //
+        ("help", "print this help")                                                               //
+        ("capture", po::value<std::string>(), "the capture file to replay")                       //
+        ("multicast-group", po::value<std::string>(), "the group to send to")                     //
+        ("port", po::value<strict_unsigned<std::uint16_t>>(), "the port to send to")              //
+        ("local-ip", po::value<std::string>(), "local address of the interface to send through")  //
+        ("interface", po::value<std::string>(), "interface to send through, by name")             //
+        ("ttl", po::value<strict_unsigned<std::uint8_t>>(),
+         "multicast time to live, 0 to 255 (default 1: the local network only)")  //
+        ("speed", po::value<double>(),
+         "the capture's timing sped up by this factor (default 1: as captured)")      //
+        ("rate", po::value<double>(), "a fixed rate instead, in datagrams a second")  //
+        ("fast", "as fast as possible instead")                                       //
+        ("only-group", po::value<std::string>(),
+         "send only datagrams the capture shows going to this group")  //
+        ("only-port", po::value<strict_unsigned<std::uint16_t>>(),
+         "send only datagrams the capture shows going to this port");
+    return options;
+}
+
+std::string required(const po::variables_map& options, const char* name) {
+    if (options.count(name) == 0) {
+        throw std::invalid_argument(
+            spdlog::fmt_lib::format("Required option --{} is missing", name));
+    }
+    return options[name].as<std::string>();
+}
+
+tarn::replay::pacing pacing_from(const po::variables_map& options) {
+    const auto given = options.count("speed") + options.count("rate") + options.count("fast");
+    if (given > 1) {
+        throw std::invalid_argument("Give at most one of --speed, --rate and --fast");
+    }
+    tarn::replay::pacing pace;
+    auto positive = [&](const char* name) {
+        const double value = options[name].as<double>();
+        if (!std::isfinite(value) || value <= 0) {
+            throw std::invalid_argument(spdlog::fmt_lib::format("--{} must be above 0", name));
+        }
+        return value;
+    };
+    if (options.count("speed") != 0) {
+        pace.speed = positive("speed");
+    } else if (options.count("rate") != 0) {
+        pace.how = tarn::replay::pacing::mode::rate;
+        pace.rate = positive("rate");
+    } else if (options.count("fast") != 0) {
+        pace.how = tarn::replay::pacing::mode::fast;
+    }
+    return pace;
+}
+
+int run(int argc, char** argv) {
+    const po::options_description description = option_description();
+    po::variables_map options;
+    po::store(po::parse_command_line(argc, argv, description), options);
+    po::notify(options);
+    if (argc <= 1 || options.count("help") != 0) {
+        std::cout << description << std::endl;
+        return 0;
+    }
+    const std::string capture = required(options, "capture");
+    const std::string group = required(options, "multicast-group");
+    if (options.count("port") == 0) {
+        throw std::invalid_argument("Required option --port is missing");
+    }
+    const std::uint16_t port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
+    std::string local_ip;
+    if (options.count("local-ip") != 0) {
+        local_ip = options["local-ip"].as<std::string>();
+    } else if (options.count("interface") != 0) {
+        local_ip = tarn::find_interface_address(options["interface"].as<std::string>());
+    } else {
+        throw std::invalid_argument("Please provide either --local-ip or --interface option");
+    }
+    const std::uint8_t ttl =
+        options.count("ttl") != 0 ? options["ttl"].as<strict_unsigned<std::uint8_t>>().value : 1;
+    const tarn::replay::pacing pace = pacing_from(options);
+    tarn::replay::capture_filter filter;
+    if (options.count("only-group") != 0) {
+        filter.group = tarn::capture::parse_ipv4(options["only-group"].as<std::string>());
+    }
+    if (options.count("only-port") != 0) {
+        filter.port = options["only-port"].as<strict_unsigned<std::uint16_t>>().value;
+    }
+
+    tarn::capture::capture_reader reader(capture);
+    tarn::replay::multicast_sender sender(local_ip, group, port, ttl);
+    tarn::replay::replay_counts counts;
+    try {
+        tarn::replay::replay_capture(
+            reader, filter, pace,
+            [&sender](std::span<const std::uint8_t> payload) { sender.send(payload); }, counts);
+    } catch (...) {
+        std::cout << "md_replay: " << counts.text() << std::endl;
+        throw;
+    }
+    std::cout << "md_replay: " << counts.text() << std::endl;
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "md_replay: " << e.what() << std::endl;
+        return 1;
+    }
+}

@@ -1,0 +1,477 @@
+#include "reference_data.hpp"
+
+#include <array>
+#include <chrono>
+#include <iterator>
+#include <stdexcept>
+
+#include "block_fields.hpp"
+#include "isin.hpp"
+#include "md/layouts/index_messages.hpp"
+#include "md/product_identification.hpp"
+
+namespace tarn::synth {
+
+namespace {
+
+using md::MsgType;
+using u8 = std::uint8_t;
+using u16 = std::uint16_t;
+using u32 = std::uint32_t;
+using u64 = std::uint64_t;
+using i64 = std::int64_t;
+
+struct tick_band {
+    i64 lower_bound;
+    i64 tick;
+};
+constexpr std::array<tick_band, 6> tick_table{{
+    {0, 1},
+    {1 * price_scale, 5},
+    {5 * price_scale, 10},
+    {10 * price_scale, 50},
+    {50 * price_scale, 100},
+    {100 * price_scale, 500},
+}};
+
+// The wire values of the enumerations these messages use.
+namespace value {
+constexpr u8 equity = 1, fixed_income = 2, index = 5, structured_product = 7;
+constexpr u8 share = 1, corporate_firm_bond = 13, option_warrants = 32, price_index = 46,
+             total_return_index = 47;
+constexpr u8 price = 1, percentage = 2, not_applicable = 1, isin = 2;
+constexpr u8 clob = 2, hybrid = 4;
+constexpr u8 constant = 2, indexed = 5, regulation_s = 2, cash_settlement = 2, call = 2, euro = 2,
+             exercise_na = 3, active = 1, leverage_yes = 2, leverage_no = 3;
+constexpr u8 closed = 1;
+constexpr u8 trade_collar = 1, order_collar = 2;
+constexpr u8 continuous_publication = 1, index_underlying_index = 1;
+}  // namespace value
+
+constexpr u16 france = 250, netherlands = 528, portugal = 620, germany = 276;
+
+struct company {
+    const char* name;
+    const char* code;
+    const char* country_letters;
+    u16 country;
+};
+constexpr std::array<company, 4> companies{{
+    {"Aubrac Energie SA", "AUBR", "FR", france},
+    {"Noordhaven Logistics NV", "NRDH", "NL", netherlands},
+    {"Causse Assurances SA", "CASS", "FR", france},
+    {"Tagus Telecom SGPS SA", "TAGT", "PT", portugal},
+}};
+
+std::string digits(random_source& random, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += static_cast<char>('0' + random.between(0, 9));
+    }
+    return text;
+}
+
+std::string random_isin(random_source& random, std::string_view country_letters) {
+    return make_isin(std::string(country_letters) + "00" + digits(random, 7));
+}
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
+md::message_builder market_structure(u32 id, u32 parent, std::string_view name, u8 model) {
+    md::message_builder m(MsgType::MarketStructure);
+    m.set("id", id).set("parentId", parent).set_text("mic", venue_mic).set_text("name", name);
+    m.set("marketModelType", model);
+    return m;
+}
+
+md::message_builder collar_table(u32 id, u8 mode, i64 percent) {
+    md::message_builder m(MsgType::CollarTableEntry);
+    m.set("collarTableId", id).set("collarMode", mode).set("collarExpression", value::percentage);
+    m.set("collarLowerBound", i64{0}).set("collarValue", percent * price_scale);
+    m.set("collarLowerBid", -percent * price_scale).set("collarUpperBid", percent * price_scale);
+    m.set("collarUpperAsk", percent * price_scale).set("collarLowerAsk", -percent * price_scale);
+    return m;
+}
+
+md::message_builder phase_entry(const session_date& date, phase id, int hour, int minute,
+                                bool uncrossing) {
+    md::message_builder m(MsgType::TradingPhaseScheduleEntry);
+    m.set("tradingScheduleId", trading_schedule_id).set("tradingPhaseId", static_cast<u32>(id));
+    m.set("tradingPhaseSettlementCycle", u8{2}).set("tradingPhaseMaxBlockSettlementCycle", u8{2});
+    m.set("tradingPhaseStartTime", date.at(std::chrono::hours(hour), std::chrono::minutes(minute)));
+    m.set("tradingPhaseType", phase_type(id))
+        .set("uncrossing", static_cast<u8>(uncrossing ? 1 : 0));
+    return m;
+}
+
+// The fields every instrument has, whatever its kind.
+md::message_builder instrument(const listed_instrument& i) {
+    md::message_builder m(MsgType::Instrument);
+    m.set("instrumentId", i.id)
+        .set("productType", i.product_type)
+        .set("productSubtype", i.product_subtype)
+        .set("firstTradingDate", u32{20100104})
+        .set("productId", i.product_id)
+        .set("currency", euro)
+        .set("icebergMinValue", i64{10'000} * price_scale)
+        .set("lotSize", u32{1})
+        .set("priceExpressionType", value::price)
+        .set("calendarId", calendar_id)
+        .set("marketStructureId", i.market_structure_id)
+        .set("tickTableId", tick_table_id)
+        .set("collarGroupId", collar_group_id)
+        .set("tradingScheduleId", trading_schedule_id)
+        .set_text("description", i.name)
+        .set_text("mic", venue_mic)
+        .set("nominalValueType", value::not_applicable)
+        .set("multiplier", i64{1})
+        .set("strikePriceCurrency", euro)
+        .set_text("productIdentification", i.isin)
+        .set("productIdentificationType", value::isin)
+        .set("settlementCalendarId", calendar_id)
+        .set("bondCouponType", value::not_applicable)
+        .set("preTradeCheckMinPrice", i.reference_price / 2)
+        .set("preTradeCheckMaxPrice", i.reference_price * 2)
+        .set("preTradeCheckMinQuantity", u64{1})
+        .set("preTradeCheckMaxQuantity", u64{1'000'000})
+        .set("preTradeCheckMaxValue", i64{50'000'000} * price_scale)
+        .set("liquidity", u8{1})
+        .set("marketModelType", value::clob)
+        .set_text("issuer", i.issuer)
+        .set("issuerRegCountry", i.country)
+        .set_text("productCode", i.code)
+        .set_text("cfi", i.cfi)
+        .set_text("fisn", i.fisn)
+        .set("issueSize", i.issue_size)
+        .set("nominalCurrency", euro)
+        .set("usIndicator", value::regulation_s)
+        .set("versionNumber", u8{1})
+        .set("settlementType", value::not_applicable)
+        .set("optionType", value::not_applicable)
+        .set("exerciseType", value::exercise_na)
+        .set_text("productName", i.name)
+        .set("referencePrice", i.reference_price)
+        .set("status", value::active)
+        .set("initialPhaseId", static_cast<u32>(phase::opening_call))
+        .set("thresholdMax", i.reference_price + i.reference_price / 2)
+        .set("thresholdMin", i.reference_price / 2)
+        .set("isLeverage", value::leverage_no);
+    return m;
+}
+
+std::vector<md::message_builder> instruments(const reference_data& data, const session_date& date) {
+    std::vector<md::message_builder> out;
+    for (const listed_instrument& share : data.shares) {
+        out.push_back(instrument(share));
+    }
+
+    md::message_builder bond = instrument(data.bond);
+    bond.set("priceExpressionType", value::percentage)
+        .set("lastTradingDate", u32{20330314})
+        .set("nominalValue", i64{1'000} * price_scale)
+        .set("nominalValueType", value::constant)
+        .set("bondCouponType", value::indexed)
+        .set("accruedInterestValue", i64{41'250});
+    out.push_back(bond);
+
+    md::message_builder warrant = instrument(data.warrant);
+    warrant.set("lastTradingDate", static_cast<u32>(date.year() + 1) * 10000 + 617)
+        .set("expiryDate", static_cast<u32>(date.year() + 1) * 10000 + 619)
+        .set("marketModelType", value::hybrid)
+        .set("multiplier", i64{1'000})  // ten warrants for one share
+        .set("strikePrice", i64{60} * price_scale)
+        .set("settlementType", value::cash_settlement)
+        .set("optionType", value::call)
+        .set("exerciseType", value::euro)
+        .set("isLeverage", value::leverage_yes)
+        .set_text("kid", "https://kid.example.com/" + data.warrant.isin)
+        .set("kidIssueDate", date.number() - 10000)  // a year before
+        .set("valueAtRisk", u8{6})
+        .set("externalUnderlyingId", u32{1});
+    out.push_back(warrant);
+
+    for (const listed_instrument* index : {&data.price_index, &data.total_return_index}) {
+        md::message_builder m = instrument(*index);
+        m.set("priceExpressionType", u8{3}).set("lotSize", u32{0}).set("liquidity", u8{0});
+        m.set("referenceInstrumentId", index == &data.total_return_index ? data.price_index.id : 0);
+        out.push_back(m);
+    }
+    return out;
+}
+
+// One index parameter record; the total return index lists the price index
+// as its underlying.
+md::message_builder index_params(const reference_data& data, const listed_instrument& index,
+                                 u16 order, const session_date& date) {
+    md::message_builder m(MsgType::IndexParams);
+    m.set("instrumentId", index.id)
+        .set("indexBaseValue", i64{1'000} * price_scale)
+        .set("indexBaseCapitalisation", i64{18'500'000'000})
+        .set("indexBaseDate", u32{20091231})
+        .set("correctionCoefficient", price_scale)
+        .set("numOfComponents", static_cast<u16>(data.shares.size()))
+        .set("indexPublicationSchedule", value::continuous_publication)
+        .set("indexType", u8{1})
+        .set("presenceFlags", u8{0})
+        .set("publicationOrder", order)
+        .set("currency", euro)
+        .set("dateValidity", date.number());
+    if (&index == &data.total_return_index) {
+        const std::size_t list = m.offset_of("indexUnderlyings");
+        m.put<u8>(list, 1);  // the count, then the elements
+        const std::size_t element = list + 1;
+        set_text_in(m, element, md::product_identification, "productIdentification",
+                    data.price_index.isin);
+        set_in(m, element, md::product_identification, "productIdentificationType", value::isin);
+        set_in(m, element, md::index_underlying_layout, "indexUnderlyingType",
+               value::index_underlying_index);
+    }
+    return m;
+}
+
+}  // namespace
+
+std::uint8_t phase_type(phase p) {
+    switch (p) {
+        case phase::opening_call:
+            return 4;  // AuctionOpening
+        case phase::continuous:
+            return 1;  // ContinuousPriceTime
+        case phase::closing_call:
+            return 8;  // AuctionClosing
+        case phase::trading_at_last:
+            return 3;  // ContinuousLastAuctionTime
+        case phase::closed:
+            return 6;  // NoTradingClosed
+    }
+    throw std::logic_error("no such phase");
+}
+
+std::int64_t tick_at(std::int64_t price) {
+    std::int64_t tick = tick_table.front().tick;
+    for (const tick_band& band : tick_table) {
+        if (price >= band.lower_bound) {
+            tick = band.tick;
+        }
+    }
+    return tick;
+}
+
+std::int64_t on_tick(std::int64_t price) { return price - price % tick_at(price); }
+
+std::int64_t ticks_away(std::int64_t price, int ticks) {
+    for (; ticks > 0; --ticks) {
+        price = on_tick(price) + tick_at(price);
+    }
+    for (; ticks < 0; ++ticks) {
+        const std::int64_t below = on_tick(price - 1);
+        price = below > 0 ? on_tick(price - tick_at(below)) : price;
+    }
+    return on_tick(price);
+}
+
+reference_data make_reference_data(random_source& random) {
+    reference_data data;
+    u32 id = 1001;
+    for (const company& c : companies) {
+        listed_instrument share;
+        share.id = id;
+        share.product_id = id + 10'000;
+        share.isin = random_isin(random, c.country_letters);
+        share.name = c.name;
+        share.issuer = c.name;
+        share.code = c.code;
+        share.cfi = "ESVUFR";
+        share.fisn = upper(std::string(c.name).substr(0, std::string(c.name).rfind(' '))) + "/SH";
+        share.product_type = value::equity;
+        share.product_subtype = value::share;
+        share.country = c.country;
+        share.market_structure_id = 2;
+        share.reference_price = on_tick(static_cast<i64>(random.between(8, 90)) * price_scale +
+                                        static_cast<i64>(random.between(0, price_scale - 1)));
+        share.issue_size = random.between(50, 900) * 1'000'000;
+        data.shares.push_back(share);
+        data.index_shares.push_back(share.issue_size / random.between(2, 4));
+        ++id;
+    }
+
+    listed_instrument& bond = data.bond;
+    bond.id = 3001;
+    bond.product_id = 13'001;
+    bond.isin = random_isin(random, "FR");
+    bond.name = "Aubrac Energie 1.25% IL 2033";
+    bond.issuer = "Aubrac Energie SA";
+    bond.code = "AUBR33";
+    bond.cfi = "DBFNFR";
+    bond.fisn = "AUBRAC ENERGIE/1.25 IL BD 20330315";
+    bond.product_type = value::fixed_income;
+    bond.product_subtype = value::corporate_firm_bond;
+    bond.country = france;
+    bond.market_structure_id = 3;
+    bond.reference_price =
+        static_cast<i64>(random.between(980'000, 1'040'000));  // percent of nominal
+    bond.issue_size = 500'000;
+
+    listed_instrument& warrant = data.warrant;
+    warrant.id = 4001;
+    warrant.product_id = 14'001;
+    warrant.isin = random_isin(random, "FR");
+    warrant.name = "Call Rhinebrook Chemie 60 EUR";
+    warrant.issuer = "Banque du Causse SA";
+    warrant.code = "RB60C";
+    warrant.cfi = "RWSTCE";
+    warrant.fisn = "BQ DU CAUSSE/CALL WT RHINEBROOK";
+    warrant.product_type = value::structured_product;
+    warrant.product_subtype = value::option_warrants;
+    warrant.country = france;
+    warrant.market_structure_id = 4;
+    warrant.reference_price = on_tick(static_cast<i64>(random.between(1'000, 25'000)));
+    warrant.issue_size = 10'000'000;
+    data.warrant_underlying_isin = random_isin(random, "DE");
+
+    std::vector<i64> references;
+    for (const listed_instrument& share : data.shares) {
+        references.push_back(share.reference_price);
+    }
+    const i64 previous_close = static_cast<i64>(random.between(2'000, 6'000)) * price_scale;
+    data.index_divisor = 1;
+    data.index_divisor = index_value(data, references) / previous_close;
+    if (data.index_divisor == 0) {
+        throw std::logic_error("index divisor out of range");
+    }
+    for (listed_instrument* index : {&data.price_index, &data.total_return_index}) {
+        const bool total_return = index == &data.total_return_index;
+        index->id = total_return ? 9002 : 9001;
+        index->product_id = index->id + 10'000;
+        index->isin = random_isin(random, "FR");
+        index->name = total_return ? "Synthetic Four Total Return" : "Synthetic Four";
+        index->issuer = "Tarn Index Services";
+        index->code = total_return ? "SYN4TR" : "SYN4";
+        index->cfi = "TIXXXX";
+        index->fisn = total_return ? "SYNTHETIC FOUR/TR IDX" : "SYNTHETIC FOUR/IDX";
+        index->product_type = value::index;
+        index->product_subtype = total_return ? value::total_return_index : value::price_index;
+        index->country = france;
+        index->market_structure_id = 5;
+        index->reference_price = index_value(data, references) * (total_return ? 2 : 1);
+    }
+    return data;
+}
+
+std::int64_t index_value(const reference_data& data, const std::vector<std::int64_t>& prices) {
+    i64 capitalisation = 0;
+    for (std::size_t i = 0; i < prices.size(); ++i) {
+        capitalisation += static_cast<i64>(data.index_shares.at(i)) * prices[i];
+    }
+    return capitalisation / data.index_divisor;
+}
+
+std::vector<md::message_builder> reference_messages(const reference_data& data,
+                                                    const session_date& date) {
+    std::vector<md::message_builder> out;
+    out.push_back(market_structure(market_id, 0, "Tarn Synthetic Market", value::not_applicable));
+    out.push_back(market_structure(2, market_id, "Shares", value::clob));
+    out.push_back(market_structure(3, market_id, "Bonds", value::clob));
+    out.push_back(market_structure(4, market_id, "Warrants and Certificates", value::hybrid));
+    out.push_back(market_structure(5, market_id, "Indices", value::not_applicable));
+
+    for (const tick_band& band : tick_table) {
+        md::message_builder m(MsgType::TickTableEntry);
+        m.set("tickSize", band.tick).set("lowerBound", band.lower_bound);
+        m.set("tickTableId", tick_table_id);
+        out.push_back(m);
+    }
+
+    md::message_builder week(MsgType::WeekPlan);
+    week.set("calendarId", calendar_id);
+    for (std::size_t day = 0; day < 7; ++day) {
+        week.put<u8>(week.offset_of("weekdays") + day, day < 5 ? 1 : 0);  // Monday to Friday
+    }
+    out.push_back(week);
+    for (const u32 month_day : {501U, 1225U}) {
+        md::message_builder m(MsgType::CalendarException);
+        m.set("calendarId", calendar_id)
+            .set("calendarExceptionDate", static_cast<u32>(date.year()) * 10000 + month_day)
+            .set("calendarExceptionType", value::closed);
+        out.push_back(m);
+    }
+
+    out.push_back(collar_table(1, value::order_collar, 50));  // static order collar
+    out.push_back(collar_table(2, value::order_collar, 10));  // dynamic order collar
+    out.push_back(collar_table(3, value::trade_collar, 10));  // static trade collar
+    out.push_back(collar_table(4, value::trade_collar, 5));   // dynamic trade collar
+    md::message_builder group(MsgType::CollarGroup);
+    group.set("id", collar_group_id)
+        .set("orderStaticCollarTableId", u32{1})
+        .set("orderDynamicCollarTableId", u32{2})
+        .set("tradeStaticCollarTableId", u32{3})
+        .set("tradeDynamicCollarTableId", u32{4});
+    out.push_back(group);
+
+    // Opening call, continuous trading, closing call, trading at last, closed.
+    out.push_back(phase_entry(date, phase::opening_call, 7, 15, false));
+    out.push_back(phase_entry(date, phase::continuous, 9, 0, true));
+    out.push_back(phase_entry(date, phase::closing_call, 17, 30, false));
+    out.push_back(phase_entry(date, phase::trading_at_last, 17, 35, true));
+    out.push_back(phase_entry(date, phase::closed, 17, 40, false));
+
+    md::message_builder underlying(MsgType::ExternalUnderlying);
+    underlying.set("externalUnderlyingId", u32{1})
+        .set_text("productIdentification", data.warrant_underlying_isin)
+        .set("productIdentificationType", value::isin)
+        .set_text("productCode", "RBCH")
+        .set_text("productName", "Rhinebrook Chemie AG")
+        .set_text("mic", "XEXT")
+        .set("nominalCurrency", euro)
+        .set("tradingCurrency", euro);
+    out.push_back(underlying);
+
+    std::vector<md::message_builder> listed = instruments(data, date);
+    out.insert(out.end(), std::make_move_iterator(listed.begin()),
+               std::make_move_iterator(listed.end()));
+
+    // The inflation-linked bond's accrued interest and indexation, for today
+    // and the next two settlement days.
+    for (int day = 0; day < 3; ++day) {
+        const u32 on = date.business_days_later(day);
+        md::message_builder interest(MsgType::AccruedInterestTableEntry);
+        interest.set("productId", data.bond.product_id)
+            .set("accruedInterestTableEntryDate", on)
+            .set("accruedInterestTableEntryValue", i64{41'250} + day * i64{34});
+        out.push_back(interest);
+        md::message_builder indexation(MsgType::IndexationTableEntry);
+        indexation.set("productId", data.bond.product_id)
+            .set("indexationTableEntryDate", on)
+            .set("indexationTableEntryValue", i64{10'843} + day * i64{1});
+        out.push_back(indexation);
+    }
+
+    out.push_back(index_params(data, data.price_index, 1, date));
+    out.push_back(index_params(data, data.total_return_index, 2, date));
+    for (std::size_t i = 0; i < data.shares.size(); ++i) {
+        const listed_instrument& share = data.shares[i];
+        md::message_builder entry(MsgType::IndexPortfolioEntry);
+        entry.set("id", static_cast<u32>(i + 1))
+            .set("indexId", data.price_index.id)
+            .set("presenceFlags", u8{1})
+            .set("instrumentId", share.id)
+            .set_text("mic", venue_mic)
+            .set("currency", euro)
+            .set("instrumentPacket", data.index_shares[i])
+            .set("suspended", u8{0});
+        const std::size_t block = entry.offset_of("publicProductIdentification");
+        set_text_in(entry, block, md::product_identification, "productIdentification", share.isin);
+        set_in(entry, block, md::product_identification, "productIdentificationType", value::isin);
+        out.push_back(entry);
+    }
+    return out;
+}
+
+}  // namespace tarn::synth

@@ -83,8 +83,8 @@ std::string report(const std::string& output, const tarn::synth::session_setting
     const tarn::synth::anomalies& faults = settings.faults;
     if (faults.total() != 0) {
         text += spdlog::fmt_lib::format(
-            "  faults: {} gaps ({} sequence numbers skipped), {} resends, {} unknown types, {} "
-            "short messages\n",
+            "  faults: gaps {} ({} sequence numbers skipped), resends {}, unknown types {}, "
+            "short messages {}\n",
             faults.gaps, counts.skipped, faults.resends, faults.unknown_types,
             faults.short_messages);
     }

@@ -8,11 +8,14 @@ namespace tarn::md {
 
 namespace {
 
-// Every table is sorted by value with unique values and no empty text, so a
-// binary search finds a value exactly.
+// Every table has entries, sorted by value with unique values and no empty
+// text, so a binary search finds a value exactly.
 constexpr bool well_formed(const enum_table& table) {
     const std::int32_t low = table.is_signed ? -128 : 0;
     const std::int32_t high = table.is_signed ? 127 : 65535;
+    if (table.entries.empty()) {
+        return false;
+    }
     for (std::size_t i = 0; i < table.entries.size(); ++i) {
         const auto& entry = table.entries[i];
         if (entry.text.empty() || entry.value < low || entry.value > high) {
@@ -89,6 +92,45 @@ constexpr bool all_well_formed() {
 }
 static_assert(all_well_formed(), "description tables are sorted, unique and non-empty");
 
+// Every message names its type, and the type codes have wide holes between
+// them: the position of each code's entry, straight by code.
+constexpr std::uint8_t no_entry = 0xFF;
+constexpr std::size_t msg_type_codes = msg_type_entries[std::size(msg_type_entries) - 1].value + 1;
+static_assert(std::size(msg_type_entries) < no_entry);
+
+constexpr std::array<std::uint8_t, msg_type_codes> make_msg_type_positions() {
+    std::array<std::uint8_t, msg_type_codes> positions{};
+    std::fill(positions.begin(), positions.end(), no_entry);
+    for (std::size_t i = 0; i < std::size(msg_type_entries); ++i) {
+        positions.at(static_cast<std::size_t>(msg_type_entries[i].value)) =
+            static_cast<std::uint8_t>(i);
+    }
+    return positions;
+}
+constexpr auto msg_type_positions = make_msg_type_positions();
+
+// The entry of `value`, or null.
+const enum_entry* find_entry(const enum_table& table, std::int32_t value) {
+    const auto entries = table.entries;
+    if (&table == &msg_type_names) {
+        const auto code = static_cast<std::uint32_t>(value);
+        if (code < msg_type_positions.size() && msg_type_positions[code] != no_entry) {
+            return &entries[msg_type_positions[code]];
+        }
+        return nullptr;
+    }
+    // Most tables run from their first value without a hole, so a value sits
+    // at its own position; the others are searched.
+    const auto position = static_cast<std::uint32_t>(value - entries.front().value);
+    if (position < entries.size() && entries[position].value == value) {
+        return &entries[position];
+    }
+    const auto found = std::lower_bound(
+        entries.begin(), entries.end(), value,
+        [](const enum_entry& entry, std::int32_t wanted) { return entry.value < wanted; });
+    return found != entries.end() && found->value == value ? &*found : nullptr;
+}
+
 }  // namespace
 
 enum_to_description& enum_to_description::instance() {
@@ -100,10 +142,7 @@ enum_to_description& enum_to_description::instance() {
 enum_to_description::enum_to_description() : tables_(all_tables) {}
 
 std::string_view enum_to_description::describe(const enum_table& table, std::int32_t value) {
-    const auto found = std::lower_bound(
-        table.entries.begin(), table.entries.end(), value,
-        [](const enum_entry& entry, std::int32_t wanted) { return entry.value < wanted; });
-    if (found != table.entries.end() && found->value == value) {
+    if (const enum_entry* found = find_entry(table, value)) {
         return found->text;
     }
     std::array<char, 12> digits{};

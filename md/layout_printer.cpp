@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <numeric>
+#include <utility>
 
+#include "md/enum_to_description.hpp"
 #include "md/header.hpp"
 #include "md/value_writers.hpp"
 
@@ -20,6 +23,66 @@ std::int32_t load_enumeration(const field& f, byte_view container) {
     return container.load<std::uint8_t>(f.offset);
 }
 
+// The longest description of a table, or the longest fallback (a 32-bit
+// value in decimal) when that is longer.
+constexpr std::size_t description_room(const enum_table& table) {
+    std::size_t longest = 11;
+    for (const enum_entry& entry : table.entries) {
+        longest = std::max(longest, entry.text.size());
+    }
+    return longest;
+}
+
+// "value(description)" at `at`, which has room for it.
+char* write_enumeration(char* at, std::int32_t value, std::string_view description) {
+    at = write_integer(at, value);
+    *at++ = '(';
+    std::memcpy(at, description.data(), description.size());
+    at += description.size();
+    *at++ = ')';
+    return at;
+}
+
+// A number, enumeration, flag or timestamp at `at`, which has room for it.
+char* write_scalar(char* at, const field& f, byte_view container) {
+    switch (f.kind.kind) {
+        case value_kind::uint8:
+        case value_kind::flag:  // a flag byte other than 0 and 1 prints as its number
+            return write_integer(at, container.load<std::uint8_t>(f.offset));
+        case value_kind::int8:
+            return write_integer(at, container.load<std::int8_t>(f.offset));
+        case value_kind::uint16:
+            return write_integer(at, container.load<std::uint16_t>(f.offset));
+        case value_kind::uint32:
+            return write_integer(at, container.load<std::uint32_t>(f.offset));
+        case value_kind::uint64:
+            return write_integer(at, container.load<std::uint64_t>(f.offset));
+        case value_kind::int64:
+            return write_integer(at, container.load<std::int64_t>(f.offset));
+        case value_kind::timestamp:
+            return write_timestamp_value(at, container.load<std::uint64_t>(f.offset));
+        case value_kind::enumeration: {
+            const std::int32_t value = load_enumeration(f, container);
+            return write_enumeration(
+                at, value, enum_to_description::instance().describe(*f.kind.names, value));
+        }
+        default:
+            return at;
+    }
+}
+
+// The most characters a scalar field prints as.
+constexpr std::size_t scalar_room(const kind_spec& kind) {
+    switch (kind.kind) {
+        case value_kind::timestamp:
+            return timestamp_value_room;
+        case value_kind::enumeration:
+            return integer_room + 2 + description_room(*kind.names);
+        default:
+            return integer_room;
+    }
+}
+
 // "[" element "," element ... "]", each element as its fields.
 void write_elements(text_stream& out, const layout& element, byte_view first, std::size_t count) {
     out << '[';
@@ -32,27 +95,62 @@ void write_elements(text_stream& out, const layout& element, byte_view first, st
     out << ']';
 }
 
+// The header text is written for every message, so its writer is unrolled
+// from the header's table at compile time: every name is a constant, every
+// kind known, and room for the whole text is made once.
+
+constexpr bool header_is_scalar() {
+    return std::all_of(std::begin(header_fields), std::end(header_fields), [](const field& f) {
+        return f.kind.kind != value_kind::text && f.kind.kind != value_kind::ztext &&
+               f.kind.kind != value_kind::block && f.kind.kind != value_kind::list &&
+               f.kind.kind != value_kind::counted_list;
+    });
+}
+static_assert(header_is_scalar(), "the header writer only writes scalar fields");
+
+constexpr std::size_t header_text_room() {
+    return std::accumulate(std::begin(header_fields), std::end(header_fields), std::size_t{0},
+                           [](std::size_t room, const field& f) {
+                               return room + f.name.size() + 2 +
+                                      scalar_room(f.kind);  // "name=value|"
+                           });
+}
+
+template <std::size_t Index>
+char* write_header_field(char* at, byte_view header) {
+    constexpr const field& f = header_fields[Index];
+    std::memcpy(at, f.name.data(), f.name.size());
+    at += f.name.size();
+    *at++ = '=';
+    if constexpr (f.kind.kind == value_kind::enumeration) {
+        const std::int32_t value = load_enumeration(f, header);
+        at = write_enumeration(at, value,
+                               enum_to_description::instance().describe(*f.kind.names, value));
+    } else {
+        at = write_scalar(at, f, header);
+    }
+    *at++ = '|';
+    return at;
+}
+
+template <std::size_t... Index>
+char* write_header_fields(char* at, byte_view header, std::index_sequence<Index...> /*fields*/) {
+    ((at = write_header_field<Index>(at, header)), ...);
+    return at;
+}
+
 }  // namespace
 
 text_stream& write_value(text_stream& out, const field& f, byte_view container) {
     switch (f.kind.kind) {
-        case value_kind::uint8:
-        case value_kind::flag:  // a flag byte other than 0 and 1 prints as its number
-            return out << container.load<std::uint8_t>(f.offset);
-        case value_kind::int8:
-            return out << container.load<std::int8_t>(f.offset);
-        case value_kind::uint16:
-            return out << container.load<std::uint16_t>(f.offset);
-        case value_kind::uint32:
-            return out << container.load<std::uint32_t>(f.offset);
-        case value_kind::uint64:
-            return out << container.load<std::uint64_t>(f.offset);
-        case value_kind::int64:
-            return out << container.load<std::int64_t>(f.offset);
-        case value_kind::enumeration:
-            return write_enum(out, *f.kind.names, load_enumeration(f, container));
-        case value_kind::timestamp:
-            return write_timestamp_value(out, container.load<std::uint64_t>(f.offset));
+        case value_kind::enumeration: {
+            const std::int32_t value = load_enumeration(f, container);
+            const std::string_view description =
+                enum_to_description::instance().describe(*f.kind.names, value);
+            out.commit(write_enumeration(out.reserve(integer_room + 2 + description.size()), value,
+                                         description));
+            return out;
+        }
         case value_kind::text: {
             const byte_view bytes = container.sub(f.offset, f.kind.width);
             return write_text(out, bytes.data(), bytes.size());
@@ -76,14 +174,19 @@ text_stream& write_value(text_stream& out, const field& f, byte_view container) 
                            std::min<std::size_t>(count, f.kind.count));
             return out;
         }
+        default:
+            out.commit(write_scalar(out.reserve(scalar_room(f.kind)), f, container));
+            return out;
     }
-    return out;
 }
 
 text_stream& write_fields(text_stream& out, const layout& of, byte_view bytes) {
     for (const field& f : of.fields) {
         if (!f.name.empty()) {
-            out << '|' << f.name << '=';
+            char* const at = out.extend(f.name.size() + 2);  // "|name="
+            at[0] = '|';
+            std::memcpy(at + 1, f.name.data(), f.name.size());
+            at[f.name.size() + 1] = '=';
         }
         write_value(out, f, bytes);
     }
@@ -91,6 +194,12 @@ text_stream& write_fields(text_stream& out, const layout& of, byte_view bytes) {
 }
 
 text_stream& write_header(text_stream& out, byte_view header) {
+    if (header.holds(header_layout.size)) {
+        constexpr std::size_t room = header_text_room();
+        out.commit(write_header_fields(out.reserve(room), header,
+                                       std::make_index_sequence<std::size(header_fields)>()));
+        return out;
+    }
     for (const field& f : header_layout.fields) {
         // A view shorter than the header shows the whole fields it holds, no more.
         if (!header.holds(f.offset + f.kind.width)) {

@@ -1,8 +1,81 @@
 #include "md/text_stream.hpp"
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 namespace tarn::md {
+
+namespace {
+
+// "00" to "99".
+constexpr std::array<char, 200> make_digit_pairs() {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}
+constexpr auto digit_pairs = make_digit_pairs();
+
+void write_pair(char* at, std::uint32_t value) {
+    std::memcpy(at, &digit_pairs[2 * static_cast<std::size_t>(value)], 2);
+}
+
+constexpr std::uint32_t ten_to_the_8 = 100'000'000;
+
+// Exactly eight digits of `value` (below 10^8), with leading zeros.
+void write_eight_digits(char* at, std::uint32_t value) {
+    write_pair(at, value / 1'000'000);
+    write_pair(at + 2, value / 10'000 % 100);
+    write_pair(at + 4, value / 100 % 100);
+    write_pair(at + 6, value % 100);
+}
+
+// `value` (below 10^8) without leading zeros.
+char* write_up_to_eight_digits(char* at, std::uint32_t value) {
+    std::size_t digits = 1;
+    for (std::uint32_t bound = 10; digits < 8 && value >= bound; bound *= 10) {
+        ++digits;
+    }
+    char* const end = at + digits;
+    char* next = end;
+    while (value >= 100) {
+        next -= 2;
+        write_pair(next, value % 100);
+        value /= 100;
+    }
+    if (value >= 10) {
+        write_pair(next - 2, value);
+    } else {
+        next[-1] = static_cast<char>('0' + value);
+    }
+    return end;
+}
+
+}  // namespace
+
+char* write_decimal(char* at, std::uint64_t value) noexcept {
+    if (value < ten_to_the_8) {
+        return write_up_to_eight_digits(at, static_cast<std::uint32_t>(value));
+    }
+    const auto low = static_cast<std::uint32_t>(value % ten_to_the_8);
+    std::uint64_t high = value / ten_to_the_8;
+    if (high < ten_to_the_8) {
+        at = write_up_to_eight_digits(at, static_cast<std::uint32_t>(high));
+    } else {
+        at = write_up_to_eight_digits(at, static_cast<std::uint32_t>(high / ten_to_the_8));
+        write_eight_digits(at, static_cast<std::uint32_t>(high % ten_to_the_8));
+        at += 8;
+    }
+    write_eight_digits(at, low);
+    return at + 8;
+}
+
+void text_stream::grow(std::size_t count) {
+    buffer_.resize(std::max(buffer_.size() * 2, size_ + count));
+}
 
 text_stream& message_text() {
     // Created on first use and released at process exit.

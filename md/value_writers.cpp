@@ -1,6 +1,7 @@
 #include "md/value_writers.hpp"
 
 #include <array>
+#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <limits>
@@ -12,43 +13,84 @@ namespace {
 constexpr std::uint64_t nanoseconds_per_second = 1'000'000'000;
 constexpr std::uint64_t seconds_per_day = 86'400;
 
-// Writes `value` as exactly `width` decimal digits with leading zeros.
-void write_padded(char* at, std::uint32_t value, int width) {
-    for (int i = width - 1; i >= 0; --i) {
-        at[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+// "00" to "99": two digits at a time halve the divisions of a fixed-width number.
+constexpr std::array<char, 200> make_digit_pairs() {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
     }
+    return pairs;
+}
+constexpr auto digit_pairs = make_digit_pairs();
+
+// Writes `value` (below 100) as two digits.
+void write_two_digits(char* at, std::uint32_t value) {
+    std::memcpy(at, &digit_pairs[2 * static_cast<std::size_t>(value)], 2);
 }
 
-// The date part "YYYY-MM-DD" of the last day rendered. Consecutive messages
-// almost always share their day, so the calendar is consulted once a day.
-struct calendar_day {
+// Writes the last nine digits of `value`, with leading zeros.
+void write_nine_digits(char* at, std::uint32_t value) {
+    value %= 1'000'000'000;
+    at[0] = static_cast<char>('0' + value / 100'000'000);
+    value %= 100'000'000;
+    write_two_digits(at + 1, value / 1'000'000);
+    write_two_digits(at + 3, value / 10'000 % 100);
+    write_two_digits(at + 5, value / 100 % 100);
+    write_two_digits(at + 7, value % 100);
+}
+
+// The text "YYYY-MM-DDTHH:MM:SS" of the last second rendered. Consecutive
+// messages almost always share their second, and always their day, so the
+// calendar is consulted once a day and the time of day written once a second.
+struct calendar_second {
+    std::uint64_t second = std::numeric_limits<std::uint64_t>::max();
     std::uint64_t day = std::numeric_limits<std::uint64_t>::max();
-    std::array<char, 32> text{};
+    std::size_t date_size = 0;                    // 0 when the calendar cannot express the day
+    std::array<char, calendar_room - 10> text{};  // all but ".nnnnnnnnn"
     std::size_t size = 0;
 
-    void render(std::uint64_t wanted_day) {
+    void render(std::uint64_t wanted_second) {
+        second = wanted_second;
+        const std::uint64_t wanted_day = wanted_second / seconds_per_day;
+        if (day != wanted_day) {
+            render_date(wanted_day);
+        }
+        const auto of_day = static_cast<std::uint32_t>(wanted_second % seconds_per_day);
+        char* const at = text.data() + date_size;  // "THH:MM:SS"
+        at[0] = 'T';
+        write_two_digits(at + 1, of_day / 3600);
+        at[3] = ':';
+        write_two_digits(at + 4, of_day / 60 % 60);
+        at[6] = ':';
+        write_two_digits(at + 7, of_day % 60);
+        size = date_size + 9;
+    }
+
+  private:
+    // "YYYY-MM-DD" at the start of the text.
+    void render_date(std::uint64_t wanted_day) {
         day = wanted_day;
         const auto seconds = static_cast<std::time_t>(wanted_day * seconds_per_day);
         std::tm calendar{};
         if (gmtime_r(&seconds, &calendar) == nullptr) {
-            size = 0;
+            date_size = 0;
             return;
         }
         const long long year = 1900LL + calendar.tm_year;
         auto [end, error] = std::to_chars(text.data(), text.data() + 20, year);
         static_cast<void>(error);
         *end++ = '-';
-        write_padded(end, static_cast<std::uint32_t>(calendar.tm_mon + 1), 2);
+        write_two_digits(end, static_cast<std::uint32_t>(calendar.tm_mon + 1));
         end[2] = '-';
-        write_padded(end + 3, static_cast<std::uint32_t>(calendar.tm_mday), 2);
-        size = static_cast<std::size_t>(end + 5 - text.data());
+        write_two_digits(end + 3, static_cast<std::uint32_t>(calendar.tm_mday));
+        date_size = static_cast<std::size_t>(end + 5 - text.data());
     }
 };
 
-calendar_day& cached_day() {
-    static calendar_day day;
-    return day;
+calendar_second& cached_second() {
+    static calendar_second second;
+    return second;
 }
 
 // Byte classes of the text writers: true where a byte prints as ".".
@@ -68,32 +110,41 @@ text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t 
     return out;
 }
 
-text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds) {
-    auto& day = cached_day();
-    const std::uint64_t wanted_day = seconds / seconds_per_day;
-    if (day.day != wanted_day) {
-        day.render(wanted_day);
+namespace {
+
+// The calendar form of a time at `at`, which has room for calendar_room characters.
+char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds) {
+    auto& second = cached_second();
+    if (second.second != seconds) {
+        second.render(seconds);
     }
-    out.append(day.text.data(), day.size);
-    const auto of_day = static_cast<std::uint32_t>(seconds % seconds_per_day);
-    // "THH:MM:SS.nnnnnnnnn"
-    char* at = out.extend(19);
-    at[0] = 'T';
-    write_padded(at + 1, of_day / 3600, 2);
-    at[3] = ':';
-    write_padded(at + 4, of_day / 60 % 60, 2);
-    at[6] = ':';
-    write_padded(at + 7, of_day % 60, 2);
-    at[9] = '.';
-    write_padded(at + 10, nanoseconds, 9);
+    std::memcpy(at, second.text.data(), second.size);
+    at += second.size;
+    *at++ = '.';
+    write_nine_digits(at, nanoseconds);
+    return at + 9;
+}
+
+}  // namespace
+
+text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds) {
+    out.commit(write_calendar(out.reserve(calendar_room), seconds, nanoseconds));
     return out;
 }
 
+char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch) {
+    at = write_decimal(at, nanoseconds_since_epoch);
+    *at++ = '(';
+    at = write_calendar(
+        at, nanoseconds_since_epoch / nanoseconds_per_second,
+        static_cast<std::uint32_t>(nanoseconds_since_epoch % nanoseconds_per_second));
+    *at++ = ')';
+    return at;
+}
+
 text_stream& write_timestamp_value(text_stream& out, std::uint64_t nanoseconds_since_epoch) {
-    out << nanoseconds_since_epoch << '(';
-    write_timestamp(out, nanoseconds_since_epoch / nanoseconds_per_second,
-                    static_cast<std::uint32_t>(nanoseconds_since_epoch % nanoseconds_per_second));
-    return out << ')';
+    out.commit(write_timestamp_value(out.reserve(timestamp_value_room), nanoseconds_since_epoch));
+    return out;
 }
 
 text_stream& write_text(text_stream& out, const char* bytes, std::size_t size) {

@@ -27,6 +27,15 @@ text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint3
 // parentheses.
 text_stream& write_timestamp_value(text_stream& out, std::uint64_t nanoseconds_since_epoch);
 
+// The same at `at`, which has room for timestamp_value_room characters;
+// returns the end.
+char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch);
+
+// The calendar form: a year of up to 11 characters, "-MM-DDTHH:MM:SS" and
+// ".nnnnnnnnn". With the raw count and the parentheses, a timestamp field.
+inline constexpr std::size_t calendar_room = 11 + 15 + 10;
+inline constexpr std::size_t timestamp_value_room = integer_room + 1 + calendar_room + 1;
+
 // A text(N) field: every byte, 0x20 to 0x80 as itself and any other as ".".
 text_stream& write_text(text_stream& out, const char* bytes, std::size_t size);
 

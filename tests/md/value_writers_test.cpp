@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "md/layout_printer.hpp"
 #include "md/message_builder.hpp"
@@ -167,6 +170,66 @@ TEST(ValueWriters, CountedListEmptyFullAndOverCapacity) {
     bytes.put<std::uint8_t>(7, 255);
     EXPECT_NE(fields_text(lists, bytes).find("|counted=|count=255[|a=5|b=0,|a=7|b=0]|after=9"),
               std::string::npos);
+}
+
+// Every integer type against the standard library's own conversion: zero,
+// both ends of the range and both sides of every power of ten, where a digit
+// more or less is needed.
+template <class T>
+void expect_integers_as_the_standard_prints_them() {
+    std::vector<T> values = {T{0}, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()};
+    for (std::uint64_t power = 1; power <= std::numeric_limits<T>::max() / 10; power *= 10) {
+        for (const std::uint64_t near : {power * 10 - 1, power * 10, power * 10 + 1}) {
+            values.push_back(static_cast<T>(near));
+            if constexpr (std::numeric_limits<T>::is_signed) {
+                values.push_back(static_cast<T>(-static_cast<T>(near)));
+            }
+        }
+    }
+    for (const T value : values) {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        std::string expected(1, '<');
+        expected.append(digits, end).push_back('>');
+        text_stream out;
+        out << '<' << value << '>';
+        EXPECT_EQ(out.view(), expected) << +value;
+    }
+}
+
+TEST(ValueWriters, IntegersOfEveryWidthAtEveryDigitCount) {
+    expect_integers_as_the_standard_prints_them<std::uint8_t>();
+    expect_integers_as_the_standard_prints_them<std::int8_t>();
+    expect_integers_as_the_standard_prints_them<std::uint16_t>();
+    expect_integers_as_the_standard_prints_them<std::int16_t>();
+    expect_integers_as_the_standard_prints_them<std::uint32_t>();
+    expect_integers_as_the_standard_prints_them<std::int32_t>();
+    expect_integers_as_the_standard_prints_them<std::uint64_t>();
+    expect_integers_as_the_standard_prints_them<std::int64_t>();
+}
+
+TEST(ValueWriters, TimestampsWithinADayAndBackAgain) {
+    // The time of day is cached per second: seconds of one day must not mix up.
+    EXPECT_EQ(timestamp_text(1700000000123456789ULL),
+              "1700000000123456789(2023-11-14T22:13:20.123456789)");
+    EXPECT_EQ(timestamp_text(1700000001000000000ULL),
+              "1700000001000000000(2023-11-14T22:13:21.000000000)");
+    EXPECT_EQ(timestamp_text(1700000000000000001ULL),
+              "1700000000000000001(2023-11-14T22:13:20.000000001)");
+    EXPECT_EQ(timestamp_text(1699999200000000000ULL),
+              "1699999200000000000(2023-11-14T22:00:00.000000000)");
+}
+
+TEST(ValueWriters, TextLongerThanTheStreamsFirstBufferKeepsEveryCharacter) {
+    text_stream out;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        out << "|n=" << i;
+        expected.append("|n=").append(std::to_string(i));
+    }
+    write_timestamp_value(out, 5);
+    expected += "5(1970-01-01T00:00:00.000000005)";
+    EXPECT_EQ(out.view(), expected);
 }
 
 }  // namespace

@@ -43,24 +43,46 @@ char* write_enumeration(char* at, std::int32_t value, std::string_view descripti
     return at;
 }
 
+// A number, flag or timestamp of kind `Kind` at `at`, which has room for it.
+template <value_kind Kind>
+char* write_number(char* at, const field& f, byte_view container) {
+    if constexpr (Kind == value_kind::uint8 || Kind == value_kind::flag) {
+        // A flag byte other than 0 and 1 prints as its number.
+        return write_integer(at, container.load<std::uint8_t>(f.offset));
+    } else if constexpr (Kind == value_kind::int8) {
+        return write_integer(at, container.load<std::int8_t>(f.offset));
+    } else if constexpr (Kind == value_kind::uint16) {
+        return write_integer(at, container.load<std::uint16_t>(f.offset));
+    } else if constexpr (Kind == value_kind::uint32) {
+        return write_integer(at, container.load<std::uint32_t>(f.offset));
+    } else if constexpr (Kind == value_kind::uint64) {
+        return write_integer(at, container.load<std::uint64_t>(f.offset));
+    } else if constexpr (Kind == value_kind::int64) {
+        return write_integer(at, container.load<std::int64_t>(f.offset));
+    } else {
+        static_assert(Kind == value_kind::timestamp);
+        return write_timestamp_value(at, container.load<std::uint64_t>(f.offset));
+    }
+}
+
 // A number, enumeration, flag or timestamp at `at`, which has room for it.
 char* write_scalar(char* at, const field& f, byte_view container) {
     switch (f.kind.kind) {
         case value_kind::uint8:
-        case value_kind::flag:  // a flag byte other than 0 and 1 prints as its number
-            return write_integer(at, container.load<std::uint8_t>(f.offset));
+        case value_kind::flag:
+            return write_number<value_kind::uint8>(at, f, container);
         case value_kind::int8:
-            return write_integer(at, container.load<std::int8_t>(f.offset));
+            return write_number<value_kind::int8>(at, f, container);
         case value_kind::uint16:
-            return write_integer(at, container.load<std::uint16_t>(f.offset));
+            return write_number<value_kind::uint16>(at, f, container);
         case value_kind::uint32:
-            return write_integer(at, container.load<std::uint32_t>(f.offset));
+            return write_number<value_kind::uint32>(at, f, container);
         case value_kind::uint64:
-            return write_integer(at, container.load<std::uint64_t>(f.offset));
+            return write_number<value_kind::uint64>(at, f, container);
         case value_kind::int64:
-            return write_integer(at, container.load<std::int64_t>(f.offset));
+            return write_number<value_kind::int64>(at, f, container);
         case value_kind::timestamp:
-            return write_timestamp_value(at, container.load<std::uint64_t>(f.offset));
+            return write_number<value_kind::timestamp>(at, f, container);
         case value_kind::enumeration: {
             const std::int32_t value = load_enumeration(f, container);
             return write_enumeration(
@@ -127,7 +149,7 @@ char* write_header_field(char* at, byte_view header) {
         at = write_enumeration(at, value,
                                enum_to_description::instance().describe(*f.kind.names, value));
     } else {
-        at = write_scalar(at, f, header);
+        at = write_number<f.kind.kind>(at, f, header);
     }
     *at++ = '|';
     return at;
@@ -141,16 +163,74 @@ char* write_header_fields(char* at, byte_view header, std::index_sequence<Index.
 
 }  // namespace
 
-text_stream& write_value(text_stream& out, const field& f, byte_view container) {
+namespace {
+
+// "|name=" at `at`, nothing for a bare value.
+char* write_label(char* at, std::string_view name) {
+    if (name.empty()) {
+        return at;
+    }
+    *at++ = '|';
+    std::memcpy(at, name.data(), name.size());
+    at += name.size();
+    *at++ = '=';
+    return at;
+}
+
+// A field whose text is at most `value_room` characters after its label:
+// one check of the room for both, then `write` fills in the value.
+template <class Write>
+text_stream& write_labelled(text_stream& out, const field& f, std::size_t value_room, Write write) {
+    char* const at = out.reserve(f.name.size() + 2 + value_room);
+    out.commit(write(write_label(at, f.name)));
+    return out;
+}
+
+// A number, flag or timestamp field with its label.
+template <value_kind Kind>
+text_stream& write_number_field(text_stream& out, const field& f, byte_view container) {
+    constexpr std::size_t room =
+        Kind == value_kind::timestamp ? timestamp_value_room : integer_room;
+    return write_labelled(out, f, room,
+                          [&](char* at) { return write_number<Kind>(at, f, container); });
+}
+
+// One field as "|name=value", or its value alone when it has no name.
+text_stream& write_field(text_stream& out, const field& f, byte_view container) {
     switch (f.kind.kind) {
+        case value_kind::uint8:
+        case value_kind::flag:
+            return write_number_field<value_kind::uint8>(out, f, container);
+        case value_kind::int8:
+            return write_number_field<value_kind::int8>(out, f, container);
+        case value_kind::uint16:
+            return write_number_field<value_kind::uint16>(out, f, container);
+        case value_kind::uint32:
+            return write_number_field<value_kind::uint32>(out, f, container);
+        case value_kind::uint64:
+            return write_number_field<value_kind::uint64>(out, f, container);
+        case value_kind::int64:
+            return write_number_field<value_kind::int64>(out, f, container);
+        case value_kind::timestamp:
+            return write_number_field<value_kind::timestamp>(out, f, container);
         case value_kind::enumeration: {
             const std::int32_t value = load_enumeration(f, container);
             const std::string_view description =
                 enum_to_description::instance().describe(*f.kind.names, value);
-            out.commit(write_enumeration(out.reserve(integer_room + 2 + description.size()), value,
-                                         description));
-            return out;
+            return write_labelled(out, f, integer_room + 2 + description.size(), [&](char* at) {
+                return write_enumeration(at, value, description);
+            });
         }
+        default:  // text, blocks and lists write themselves
+            out.commit(write_label(out.reserve(f.name.size() + 2), f.name));
+            return write_value(out, f, container);
+    }
+}
+
+}  // namespace
+
+text_stream& write_value(text_stream& out, const field& f, byte_view container) {
+    switch (f.kind.kind) {
         case value_kind::text: {
             const byte_view bytes = container.sub(f.offset, f.kind.width);
             return write_text(out, bytes.data(), bytes.size());
@@ -174,6 +254,14 @@ text_stream& write_value(text_stream& out, const field& f, byte_view container) 
                            std::min<std::size_t>(count, f.kind.count));
             return out;
         }
+        case value_kind::enumeration: {
+            const std::int32_t value = load_enumeration(f, container);
+            const std::string_view description =
+                enum_to_description::instance().describe(*f.kind.names, value);
+            out.commit(write_enumeration(out.reserve(integer_room + 2 + description.size()), value,
+                                         description));
+            return out;
+        }
         default:
             out.commit(write_scalar(out.reserve(scalar_room(f.kind)), f, container));
             return out;
@@ -182,13 +270,7 @@ text_stream& write_value(text_stream& out, const field& f, byte_view container) 
 
 text_stream& write_fields(text_stream& out, const layout& of, byte_view bytes) {
     for (const field& f : of.fields) {
-        if (!f.name.empty()) {
-            char* const at = out.extend(f.name.size() + 2);  // "|name="
-            at[0] = '|';
-            std::memcpy(at + 1, f.name.data(), f.name.size());
-            at[f.name.size() + 1] = '=';
-        }
-        write_value(out, f, bytes);
+        write_field(out, f, bytes);
     }
     return out;
 }

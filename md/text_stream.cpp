@@ -33,13 +33,17 @@ void write_eight_digits(char* at, std::uint32_t value) {
     write_pair(at + 6, value % 100);
 }
 
+// The number of digits of `value` (below 10^8).
+std::size_t digit_count(std::uint32_t value) {
+    if (value < 10'000) {
+        return value < 100 ? (value < 10 ? 1 : 2) : (value < 1'000 ? 3 : 4);
+    }
+    return value < 1'000'000 ? (value < 100'000 ? 5 : 6) : (value < 10'000'000 ? 7 : 8);
+}
+
 // `value` (below 10^8) without leading zeros.
 char* write_up_to_eight_digits(char* at, std::uint32_t value) {
-    std::size_t digits = 1;
-    for (std::uint32_t bound = 10; digits < 8 && value >= bound; bound *= 10) {
-        ++digits;
-    }
-    char* const end = at + digits;
+    char* const end = at + digit_count(value);
     char* next = end;
     while (value >= 100) {
         next -= 2;
@@ -57,6 +61,10 @@ char* write_up_to_eight_digits(char* at, std::uint32_t value) {
 }  // namespace
 
 char* write_decimal(char* at, std::uint64_t value) noexcept {
+    if (value < 10) {  // flags, counts and the many fields left at zero
+        *at = static_cast<char>('0' + value);
+        return at + 1;
+    }
     if (value < ten_to_the_8) {
         return write_up_to_eight_digits(at, static_cast<std::uint32_t>(value));
     }

@@ -15,7 +15,14 @@ std::string_view header_text(byte_view message) {
     return out.view();
 }
 
-void log_header(byte_view message) { get_logger()->info("{}", header_text(message)); }
+// One info record of ready text. Handed to the logger as it is: the record is
+// the same as with the format "{}", without copying the text into a format
+// buffer first, which for texts over 250 bytes means an allocation.
+void log_text(std::string_view text) {
+    get_logger()->log(spdlog::level::info, spdlog::string_view_t(text.data(), text.size()));
+}
+
+void log_header(byte_view message) { log_text(header_text(message)); }
 
 }  // namespace
 
@@ -27,7 +34,7 @@ bool message_printer::operator()(byte_view message) const {
                            body->size, header_text(message));
         return false;
     }
-    get_logger()->info("{}", out.view());
+    log_text(out.view());
     return true;
 }
 

@@ -1,15 +1,16 @@
 #include "capture_reader.hpp"
 
+#include <array>
 #include <stdexcept>
 
 namespace tarn::capture {
 
 capture_reader::capture_reader(const std::string& path) : path_(path) {
-    std::string error(PCAP_ERRBUF_SIZE, '\0');
+    std::array<char, PCAP_ERRBUF_SIZE> error{};
     handle_.reset(pcap_open_offline_with_tstamp_precision(path.c_str(), PCAP_TSTAMP_PRECISION_NANO,
                                                           error.data()));
     if (!handle_) {
-        throw std::runtime_error("cannot read capture " + path + ": " + error.c_str());
+        throw std::runtime_error("cannot read capture " + path + ": " + error.data());
     }
     link_type_ = pcap_datalink(handle_.get());
     if (!is_supported_link_type(link_type_)) {

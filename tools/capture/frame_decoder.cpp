@@ -86,7 +86,7 @@ decoded_frame decode_frame(int link_type, std::span<const std::uint8_t> frame) {
     if (ip.empty() || (ip[0] >> 4U) != 4) {
         return result;
     }
-    const std::size_t header_length = (ip[0] & 0x0FU) * 4U;
+    const std::size_t header_length = static_cast<std::size_t>(ip[0] & 0x0FU) * 4;  // in words
     if (header_length < ipv4_header_size || ip.size() < header_length) {
         result.verdict = ip.size() < ipv4_header_size ? frame_verdict::cut : frame_verdict::not_udp;
         return result;

@@ -23,7 +23,7 @@ char isin_check_digit(std::string_view first_eleven) {
     unsigned sum = 0;
     bool doubled = true;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it, doubled = !doubled) {
-        unsigned digit = static_cast<unsigned>(*it - '0');
+        auto digit = static_cast<unsigned>(*it - '0');
         if (doubled) {
             digit *= 2;
         }

@@ -1,6 +1,8 @@
 #include "market.hpp"
 
 #include <algorithm>
+#include <iterator>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 
@@ -58,9 +60,10 @@ market::market(random_source& random, session_feed& feed, const reference_data& 
       data_(data),
       date_(date),
       next_order_id_(random.between(1, 9) * 1'000'000'000'000 + 1) {
-    for (const listed_instrument& share : data.shares) {
-        books_.push_back({&share, {}, {}, {}, 0});
-    }
+    std::transform(data.shares.begin(), data.shares.end(), std::back_inserter(books_),
+                   [](const listed_instrument& share) {
+                       return share_state{&share, {}, {}, {}, 0};
+                   });
 }
 
 void market::session_status(std::uint8_t event) {
@@ -177,7 +180,7 @@ void market::add(std::size_t share, side s, std::int64_t price, std::uint64_t qu
 }
 
 void market::add_passive(std::size_t share) {
-    share_state& state = books_.at(share);
+    const share_state& state = books_.at(share);
     const side s = random_.chance(50) ? side::buy : side::sell;
     const i64 last = state.stats.last != 0 ? state.stats.last : state.listing->reference_price;
     add(share, s, passive_price(state.book, s, last), new_quantity());
@@ -451,9 +454,10 @@ void market::mid_price(std::size_t share) {
 
 std::vector<std::int64_t> market::last_prices() const {
     std::vector<i64> prices;
-    for (const share_state& s : books_) {
-        prices.push_back(s.stats.last != 0 ? s.stats.last : s.listing->reference_price);
-    }
+    std::transform(books_.begin(), books_.end(), std::back_inserter(prices),
+                   [](const share_state& s) {
+                       return s.stats.last != 0 ? s.stats.last : s.listing->reference_price;
+                   });
     return prices;
 }
 
@@ -466,10 +470,9 @@ void market::index_value(std::uint8_t level_code) {
     index_high_ = std::max(index_high_, value);
     index_sum_ += value;
     ++index_publications_;
-    i64 traded_value = 0;
-    for (const share_state& s : books_) {
-        traded_value += s.stats.value;
-    }
+    const i64 traded_value =
+        std::accumulate(books_.begin(), books_.end(), i64{0},
+                        [](i64 sum, const share_state& s) { return sum + s.stats.value; });
     md::message_builder m(MsgType::RealTimeIndex);
     m.set("instrumentId", data_.price_index.id)
         .set("indexLevelCode", level_code)
@@ -486,12 +489,9 @@ void market::index_value(std::uint8_t level_code) {
 }
 
 void market::index_summaries() {
-    const i64 closing = synth::index_value(data_, last_prices());
-    i64 capitalisation = 0;
     const std::vector<i64> prices = last_prices();
-    for (std::size_t i = 0; i < prices.size(); ++i) {
-        capitalisation += static_cast<i64>(data_.index_shares[i]) * prices[i] / price_scale;
-    }
+    const i64 closing = synth::index_value(data_, prices);
+    const i64 capitalisation = portfolio_value(data_, prices) / price_scale;  // in euros
     for (const listed_instrument* index : {&data_.price_index, &data_.total_return_index}) {
         // The total return index stands at twice the price index here.
         const i64 factor = index == &data_.total_return_index ? 2 : 1;

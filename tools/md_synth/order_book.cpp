@@ -114,9 +114,8 @@ std::vector<level> order_book::depth(side s, std::size_t count) const {
 std::vector<order> order_book::queue(side s) const {
     std::vector<order> result;
     best_first(s, levels(s), [&](std::int64_t, const std::deque<std::uint64_t>& ids) {
-        for (const std::uint64_t id : ids) {
-            result.push_back(orders_.at(id));
-        }
+        std::transform(ids.begin(), ids.end(), std::back_inserter(result),
+                       [this](std::uint64_t id) { return orders_.at(id); });
         return true;
     });
     return result;

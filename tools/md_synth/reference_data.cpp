@@ -1,8 +1,11 @@
 #include "reference_data.hpp"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <iterator>
+#include <numeric>
 #include <stdexcept>
 
 #include "block_fields.hpp"
@@ -76,11 +79,9 @@ std::string random_isin(random_source& random, std::string_view country_letters)
 }
 
 std::string upper(std::string text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
+    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    });
     return text;
 }
 
@@ -168,9 +169,7 @@ md::message_builder instrument(const listed_instrument& i) {
 
 std::vector<md::message_builder> instruments(const reference_data& data, const session_date& date) {
     std::vector<md::message_builder> out;
-    for (const listed_instrument& share : data.shares) {
-        out.push_back(instrument(share));
-    }
+    std::transform(data.shares.begin(), data.shares.end(), std::back_inserter(out), instrument);
 
     md::message_builder bond = instrument(data.bond);
     bond.set("priceExpressionType", value::percentage)
@@ -255,13 +254,10 @@ std::uint8_t phase_type(phase p) {
 }
 
 std::int64_t tick_at(std::int64_t price) {
-    std::int64_t tick = tick_table.front().tick;
-    for (const tick_band& band : tick_table) {
-        if (price >= band.lower_bound) {
-            tick = band.tick;
-        }
-    }
-    return tick;
+    // The band with the highest lower bound at or below the price.
+    const auto band = std::find_if(tick_table.rbegin(), tick_table.rend(),
+                                   [price](const tick_band& b) { return price >= b.lower_bound; });
+    return band != tick_table.rend() ? band->tick : tick_table.front().tick;
 }
 
 std::int64_t on_tick(std::int64_t price) { return price - price % tick_at(price); }
@@ -337,12 +333,11 @@ reference_data make_reference_data(random_source& random) {
     data.warrant_underlying_isin = random_isin(random, "DE");
 
     std::vector<i64> references;
-    for (const listed_instrument& share : data.shares) {
-        references.push_back(share.reference_price);
-    }
+    std::transform(data.shares.begin(), data.shares.end(), std::back_inserter(references),
+                   [](const listed_instrument& share) { return share.reference_price; });
+    // The divisor puts yesterday's close of the index where the seed says.
     const i64 previous_close = static_cast<i64>(random.between(2'000, 6'000)) * price_scale;
-    data.index_divisor = 1;
-    data.index_divisor = index_value(data, references) / previous_close;
+    data.index_divisor = portfolio_value(data, references) / previous_close;
     if (data.index_divisor == 0) {
         throw std::logic_error("index divisor out of range");
     }
@@ -365,12 +360,14 @@ reference_data make_reference_data(random_source& random) {
     return data;
 }
 
+std::int64_t portfolio_value(const reference_data& data, const std::vector<std::int64_t>& prices) {
+    return std::inner_product(
+        prices.begin(), prices.end(), data.index_shares.begin(), i64{0}, std::plus<>(),
+        [](i64 price, std::uint64_t shares) { return price * static_cast<i64>(shares); });
+}
+
 std::int64_t index_value(const reference_data& data, const std::vector<std::int64_t>& prices) {
-    i64 capitalisation = 0;
-    for (std::size_t i = 0; i < prices.size(); ++i) {
-        capitalisation += static_cast<i64>(data.index_shares.at(i)) * prices[i];
-    }
-    return capitalisation / data.index_divisor;
+    return portfolio_value(data, prices) / data.index_divisor;
 }
 
 std::vector<md::message_builder> reference_messages(const reference_data& data,

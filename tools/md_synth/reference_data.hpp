@@ -83,6 +83,10 @@ reference_data make_reference_data(random_source& random);
 std::vector<md::message_builder> reference_messages(const reference_data& data,
                                                     const session_date& date);
 
+// The shares of the index portfolio valued at these prices, in the order of
+// `data.shares`.
+std::int64_t portfolio_value(const reference_data& data, const std::vector<std::int64_t>& prices);
+
 // The value of the price index for these prices of the shares.
 std::int64_t index_value(const reference_data& data, const std::vector<std::int64_t>& prices);
 

@@ -219,7 +219,7 @@ class day {
         const std::size_t share = random_.between(0, market_.size() - 1);
         const std::size_t orders = market_.book(share).size();
         const std::uint64_t roll = random_.between(1, 100);
-        if (orders < 6 || roll <= 30) {
+        if (orders < 6 || roll <= 30 || roll > 97) {
             market_.add_passive(share);
         } else if (orders > 40 || roll <= 50) {
             market_.cancel_random(share);
@@ -235,10 +235,8 @@ class day {
             market_.mid_price(share);
         } else if (roll <= 96) {
             market_.snapshot(share);
-        } else if (roll <= 97) {
-            company_news(share);
         } else {
-            market_.add_passive(share);
+            company_news(share);
         }
     }
 

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "bench/session.hpp"
+#include "processing/receive_loop.hpp"
+
+namespace tarn::bench {
+
+// The datagrams of a session from memory, copied like a receive copies them;
+// after the last one an empty datagram ends the receive loop. rewind() starts
+// the session over.
+class memory_source final : public datagram_source {
+  public:
+    explicit memory_source(const session& datagrams) : session_(datagrams) {}
+
+    std::size_t receive(char* into, std::size_t room) override;
+    void rewind() noexcept { next_ = 0; }
+
+  private:
+    const session& session_;
+    std::size_t next_ = 0;
+};
+
+// Where the benchmarked records go.
+enum class log_target {
+    discard,  // spdlog null sink: records are built but never formatted
+    pattern,  // formatted with the real pattern, then dropped
+    file,     // the real file logger: pattern, append, flush per record
+};
+
+const char* name_of(log_target target);
+
+// Fills the process-wide logger slot for one benchmark and empties it again,
+// removing the log file it wrote.
+class bench_logger {
+  public:
+    explicit bench_logger(log_target target);
+    ~bench_logger();
+    bench_logger(const bench_logger&) = delete;
+    bench_logger& operator=(const bench_logger&) = delete;
+    bench_logger(bench_logger&&) = delete;
+    bench_logger& operator=(bench_logger&&) = delete;
+
+  private:
+    std::filesystem::path file_;
+};
+
+// Counts allocations over the timed loop of one benchmark.
+class allocation_meter {
+  public:
+    allocation_meter();
+    std::uint64_t counted() const noexcept;
+
+  private:
+    std::uint64_t start_;
+};
+
+// Reports items per second, nanoseconds of CPU time per message and heap
+// allocations per message, for `messages_per_iteration` messages each round.
+void report_per_message(benchmark::State& state, double messages_per_iteration,
+                        std::uint64_t allocations);
+
+}  // namespace tarn::bench

@@ -1,0 +1,87 @@
+// The receive loop with each processor class over a realistic session from
+// memory, the records going nowhere, through the pattern, or to a file.
+
+#include <benchmark/benchmark.h>
+
+#include "bench/bench_support.hpp"
+#include "bench/session.hpp"
+#include "processing/md_processors.hpp"
+#include "processing/receive_loop.hpp"
+
+namespace tarn::bench {
+
+namespace {
+
+constexpr std::size_t session_messages = 20'000;
+
+const session& session_of(datagram_shape shape) {
+    static const session packed_session(session_messages, datagram_shape::packed);
+    static const session single_session(session_messages, datagram_shape::single);
+    return shape == datagram_shape::packed ? packed_session : single_session;
+}
+
+template <class Processor>
+void receive_loop_with(benchmark::State& state, log_target target, datagram_shape shape) {
+    const session& feed = session_of(shape);
+    const bench_logger logger(target);
+    Processor processor;
+    memory_source source(feed);
+    receive_loop(processor, source);  // warm up: counts_ has its entries, the day is cached
+    const allocation_meter allocations;
+    for ([[maybe_unused]] const auto& _ : state) {
+        source.rewind();
+        processor.expected_seq_num_ = 0;  // the session starts over at 1
+        receive_loop(processor, source);
+    }
+    report_per_message(state, static_cast<double>(feed.message_count()), allocations.counted());
+    if (processor.lost_ != 0) {
+        state.SkipWithError("the session lost messages");
+    }
+}
+
+// One function per processor class, run for the log targets and datagram
+// shapes that tell something: the shape matters where the per-datagram work
+// is a large share, that is without records.
+
+void seq_check(benchmark::State& state, log_target target, datagram_shape shape) {
+    receive_loop_with<md::seq_check_processor>(state, target, shape);
+}
+void display(benchmark::State& state, log_target target, datagram_shape shape) {
+    receive_loop_with<md::display_processor>(state, target, shape);
+}
+void display_with_hb(benchmark::State& state, log_target target, datagram_shape shape) {
+    receive_loop_with<md::display_processor_with_hb>(state, target, shape);
+}
+void full_display(benchmark::State& state, log_target target, datagram_shape shape) {
+    receive_loop_with<md::full_display_processor>(state, target, shape);
+}
+void full_display_with_hb(benchmark::State& state, log_target target, datagram_shape shape) {
+    receive_loop_with<md::full_display_processor_with_hb>(state, target, shape);
+}
+
+constexpr auto discard = log_target::discard;
+constexpr auto pattern = log_target::pattern;
+constexpr auto file = log_target::file;
+constexpr auto packed = datagram_shape::packed;
+constexpr auto single = datagram_shape::single;
+
+BENCHMARK_CAPTURE(seq_check, discard_packed, discard, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(seq_check, discard_single, discard, single)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(seq_check, file_packed, file, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(seq_check, file_single, file, single)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(display, discard_packed, discard, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(display, discard_single, discard, single)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(display, pattern_packed, pattern, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(display, file_packed, file, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(display_with_hb, discard_packed, discard, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(display_with_hb, file_packed, file, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(full_display, discard_packed, discard, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(full_display, pattern_packed, pattern, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(full_display, file_packed, file, packed)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(full_display_with_hb, discard_packed, discard, packed)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(full_display_with_hb, file_packed, file, packed)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+}  // namespace tarn::bench

@@ -1,0 +1,237 @@
+#include "bench/session.hpp"
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+#include <stdexcept>
+
+#include "md/catalogue.hpp"
+#include "md/header.hpp"
+#include "md/layout.hpp"
+
+namespace tarn::bench {
+
+namespace {
+
+// 2024-06-10 09:00:00 UTC: a trading morning.
+constexpr std::uint64_t session_start_ns = 1'718'010'000'000'000'000;
+
+constexpr std::uint64_t power_of_ten(unsigned exponent) {
+    std::uint64_t value = 1;
+    for (unsigned i = 0; i < exponent; ++i) {
+        value *= 10;
+    }
+    return value;
+}
+
+// Writes plausible values into every field of `of`, whose offsets count from `base`.
+class field_filler {
+  public:
+    field_filler(md::message_builder& message, random_numbers& random, std::uint64_t timestamp)
+        : message_(message), random_(random), timestamp_(timestamp) {}
+
+    void fill(const md::layout& of, std::size_t base) {
+        for (const md::field& f : of.fields) {
+            fill(f, base + f.offset);
+        }
+    }
+
+  private:
+    void fill(const md::field& f, std::size_t at) {
+        switch (f.kind.kind) {
+            case md::value_kind::uint8:
+                message_.put(at, static_cast<std::uint8_t>(random_.below(100)));
+                break;
+            case md::value_kind::int8:
+                message_.put(at, static_cast<std::int8_t>(random_.below(100)));
+                break;
+            case md::value_kind::flag:
+                message_.put(at, static_cast<std::uint8_t>(random_.below(2)));
+                break;
+            case md::value_kind::uint16:
+                message_.put(at, static_cast<std::uint16_t>(random_.below(10'000)));
+                break;
+            case md::value_kind::uint32:  // instrument ids, dates, counters
+                message_.put(at, static_cast<std::uint32_t>(1 + random_.below(power_of_ten(8))));
+                break;
+            case md::value_kind::uint64:  // order ids and quantities, a few to many digits
+                message_.put(at, 1 + random_.below(power_of_ten(2 + random_.below(14))));
+                break;
+            case md::value_kind::int64:  // prices in ten-thousandths
+                message_.put(at, static_cast<std::int64_t>(power_of_ten(4) +
+                                                           random_.below(power_of_ten(9))));
+                break;
+            case md::value_kind::timestamp:
+                message_.put(at, timestamp_ - random_.below(power_of_ten(6)));
+                break;
+            case md::value_kind::enumeration:
+                fill_enumeration(f, at);
+                break;
+            case md::value_kind::text:
+                fill_text(at, f.kind.width, f.kind.width);
+                break;
+            case md::value_kind::ztext:  // a name shorter than its room, then a zero
+                fill_text(at, f.kind.width, std::min<std::size_t>(f.kind.width - 1, 12));
+                break;
+            case md::value_kind::block:
+                fill(*f.kind.element, at);
+                break;
+            case md::value_kind::list:
+                for (std::size_t i = 0; i < f.kind.count; ++i) {
+                    fill(*f.kind.element, at + i * f.kind.element->size);
+                }
+                break;
+            case md::value_kind::counted_list: {
+                const auto count = static_cast<std::uint8_t>(1 + random_.below(f.kind.count));
+                message_.put(at, count);
+                for (std::size_t i = 0; i < count; ++i) {
+                    fill(*f.kind.element, at + 1 + i * f.kind.element->size);
+                }
+                break;
+            }
+        }
+    }
+
+    void fill_enumeration(const md::field& f, std::size_t at) {
+        const auto entries = f.kind.names->entries;
+        const std::int32_t value = entries[random_.below(entries.size())].value;
+        if (f.kind.width == 2) {
+            message_.put(at, static_cast<std::uint16_t>(value));
+        } else {
+            message_.put(at, static_cast<std::uint8_t>(value));
+        }
+    }
+
+    // `length` characters of an identifier (capitals and digits), zero to `width`.
+    void fill_text(std::size_t at, std::size_t width, std::size_t length) {
+        static constexpr std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        std::array<char, 256> text{};
+        for (std::size_t i = 0; i < length && i < text.size(); ++i) {
+            text.at(i) = alphabet[random_.below(alphabet.size())];
+        }
+        message_.text(at, std::string_view(text.data(), length), width);
+    }
+
+    md::message_builder& message_;
+    random_numbers& random_;
+    std::uint64_t timestamp_;
+};
+
+constexpr std::array<mix_entry, 16> mix{{
+    {md::MsgType::OrderAdd, 300},
+    {md::MsgType::OrderCancel, 260},
+    {md::MsgType::TopPriceLevelUpdate, 150},
+    {md::MsgType::OrderModify, 120},
+    {md::MsgType::OrderExecute, 60},
+    {md::MsgType::Trade, 40},
+    {md::MsgType::Heartbeat, 20},
+    {md::MsgType::PriceLevelSnapshot, 15},
+    {md::MsgType::PriceUpdate, 10},
+    {md::MsgType::RealTimeIndex, 10},
+    {md::MsgType::AuctionUpdate, 5},
+    {md::MsgType::InstrumentStatusChange, 4},
+    {md::MsgType::Instrument, 2},
+    {md::MsgType::TickTableEntry, 2},
+    {md::MsgType::MarketStructure, 1},
+    {md::MsgType::News, 1},
+}};
+
+constexpr bool mix_sums_to_thousand() {
+    return std::accumulate(mix.begin(), mix.end(), 0U, [](unsigned sum, const mix_entry& entry) {
+               return sum + entry.per_thousand;
+           }) == 1000;
+}
+static_assert(mix_sums_to_thousand());
+
+md::MsgType pick_type(random_numbers& random) {
+    auto roll = static_cast<unsigned>(random.below(1000));
+    for (const mix_entry& entry : mix) {
+        if (roll < entry.per_thousand) {
+            return entry.type;
+        }
+        roll -= entry.per_thousand;
+    }
+    return mix.front().type;
+}
+
+}  // namespace
+
+std::uint64_t random_numbers::next() {
+    state_ += 0x9e3779b97f4a7c15ULL;
+    std::uint64_t z = state_;
+    z = (z ^ (z >> 30U)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27U)) * 0x94d049bb133111ebULL;
+    return z ^ (z >> 31U);
+}
+
+md::message_builder sample_message(md::MsgType type, random_numbers& random, std::uint32_t seq_num,
+                                   std::uint64_t timestamp) {
+    const md::layout* body = md::find_layout(type);
+    md::message_builder message(type, body != nullptr ? body->size : md::header_layout.size);
+    message.version(1)
+        .seq_num(seq_num)
+        .timestamp(timestamp)
+        .source_timestamp(timestamp - 1'000 - random.below(50'000))
+        .session_id(1)
+        .stream_id(static_cast<std::uint8_t>(1 + random.below(4)));
+    if (body != nullptr) {
+        field_filler(message, random, timestamp).fill(*body, 0);
+    }
+    return message;
+}
+
+std::span<const mix_entry> realistic_mix() { return mix; }
+
+session::session(std::size_t message_count, datagram_shape shape, std::uint64_t seed) {
+    random_numbers random(seed);
+    std::vector<std::size_t> message_ends;
+    std::uint64_t timestamp = session_start_ns;
+    std::uint32_t seq_num = 0;
+    std::size_t datagram_start = 0;
+    for (std::size_t i = 0; i < message_count; ++i) {
+        timestamp += 100 + random.below(20'000);
+        const md::MsgType type = pick_type(random);
+        if (type != md::MsgType::Heartbeat) {
+            ++seq_num;
+            ++numbered_count_;
+        }
+        const md::message_builder message =
+            sample_message(type, random, std::max<std::uint32_t>(seq_num, 1), timestamp);
+        const std::string_view bytes = message.view();
+        const bool full =
+            shape == datagram_shape::single
+                ? bytes_.size() > datagram_start
+                : bytes_.size() + bytes.size() - datagram_start > packed_datagram_size;
+        if (full) {
+            datagram_ends_.push_back(bytes_.size());
+            datagram_start = bytes_.size();
+        }
+        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+        message_ends.push_back(bytes_.size());
+    }
+    if (bytes_.size() > datagram_start) {
+        datagram_ends_.push_back(bytes_.size());
+    }
+    std::size_t start = 0;
+    for (const std::size_t end : message_ends) {
+        messages_.emplace_back(bytes_.data() + start, end - start);
+        start = end;
+    }
+    message_count_ = messages_.size();
+}
+
+std::string_view session::datagram(std::size_t index) const noexcept {
+    const std::size_t start = index == 0 ? 0 : datagram_ends_[index - 1];
+    return {bytes_.data() + start, datagram_ends_[index] - start};
+}
+
+md::message_builder end_of_session(std::uint32_t seq_num) {
+    constexpr std::size_t event_offset = 50;  // tradingSessionEvent
+    constexpr std::uint8_t end_of_technical_session = 3;
+    md::message_builder message(md::MsgType::TradingSessionStatus, 55);
+    message.version(1).seq_num(seq_num).text(42, "XPAR", 4);
+    message.put(event_offset, end_of_technical_session);
+    return message;
+}
+
+}  // namespace tarn::bench

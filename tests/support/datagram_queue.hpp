@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -28,7 +27,7 @@ class datagram_queue final : public datagram_source {
         const std::string datagram = std::move(datagrams_.front());
         datagrams_.pop_front();
         const std::size_t size = std::min(room, datagram.size());
-        std::memcpy(into, datagram.data(), size);
+        std::copy_n(datagram.data(), size, into);
         ++received_;
         return size;
     }

@@ -1,0 +1,79 @@
+// Arbitrary bytes of arbitrary length rendered as a message: the header text,
+// the full text by a layout of the catalogue, and a full display processor
+// handed the message the way the receive loop hands it.
+//
+// Input: a 2-byte selector, then the message. The selector picks one of the
+// printable types; the last choice keeps the type the message bytes carry.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include "md/catalogue.hpp"
+#include "md/header.hpp"
+#include "md/layout_printer.hpp"
+#include "null_logger.hpp"
+#include "processing/md_processors.hpp"
+
+namespace {
+
+using tarn::md::byte_view;
+
+// The message as the receive loop hands it on: `length` is the size of the
+// message, which holds at least the header. One processor serves every run
+// (building its printer table costs more than a run); what a run leaves in it
+// is reset.
+void run_processor(const char* message) {
+    static tarn::md::full_display_processor_with_hb processor;
+    processor.counts_.clear();
+    processor.errors_ = false;
+    processor.finished_ = false;
+    processor.msg_ = message;
+    processor.header_ = reinterpret_cast<const tarn::md::Header*>(message);
+    processor.process();
+    processor.process_heartbeat();
+    processor.check_finished();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) {
+        return 0;
+    }
+    tarn::fuzz::use_null_logger();
+    const auto printable = tarn::md::printable_messages();
+    const std::size_t choice = (data[0] | (std::size_t{data[1]} << 8U)) % (printable.size() + 1);
+    const std::size_t message_size = size - 2;
+
+    // Exactly the message's size on the heap, so a read past it is caught.
+    const auto message = std::make_unique<char[]>(message_size);
+    std::memcpy(message.get(), data + 2, message_size);
+    const byte_view view(message.get(), message_size);
+    const bool typed = choice < printable.size();
+    if (typed && message_size >= tarn::md::msg_type_offset + sizeof(tarn::md::MsgType)) {
+        const auto type = printable[choice].type;
+        std::memcpy(message.get() + tarn::md::msg_type_offset, &type, sizeof type);
+    }
+
+    auto& out = tarn::md::message_text();
+    if (view.holds(sizeof(tarn::md::Header))) {
+        out.clear();
+        tarn::md::write_header(out, view);
+    }
+    if (typed) {
+        const tarn::md::layout& body = *printable[choice].body;
+        out.clear();
+        tarn::md::write_message(out, body, view);
+        tarn::md::message_printer{&body}(view);
+    }
+    if (view.holds(sizeof(tarn::md::Header)) &&
+        message_size <= std::numeric_limits<std::uint16_t>::max()) {
+        const auto length = static_cast<std::uint16_t>(message_size);
+        std::memcpy(message.get() + tarn::md::length_offset, &length, sizeof length);
+        run_processor(message.get());
+    }
+    return 0;
+}

@@ -1,0 +1,57 @@
+// Arbitrary datagrams through the receive loop, its framing and sequence
+// check, into one of the five processors, then the summary.
+//
+// Input: one byte that picks the processor, then datagrams framed as
+// datagram_framing.hpp describes.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "datagram_framing.hpp"
+#include "datagram_queue.hpp"
+#include "null_logger.hpp"
+#include "processing/md_processors.hpp"
+#include "processing/receive_loop.hpp"
+
+namespace {
+
+std::unique_ptr<tarn::md::processor> make_processor(std::uint8_t choice) {
+    switch (choice % 5) {
+        case 0:
+            return std::make_unique<tarn::md::display_processor>();
+        case 1:
+            return std::make_unique<tarn::md::display_processor_with_hb>();
+        case 2:
+            return std::make_unique<tarn::md::full_display_processor>();
+        case 3:
+            return std::make_unique<tarn::md::full_display_processor_with_hb>();
+        default:
+            return std::make_unique<tarn::md::seq_check_processor>();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    tarn::fuzz::use_null_logger();
+    const auto processor = make_processor(data[0]);
+    // The smallest interval the command line accepts, so progress records
+    // show up within a fuzz input.
+    constexpr std::uint64_t smallest_every = 10;
+    processor->every = smallest_every;
+
+    tarn::testing::datagram_queue source;
+    for (const auto datagram : tarn::fuzz::split_datagrams(data + 1, size - 1)) {
+        source.add(datagram);
+    }
+    // The queue throws when it runs dry; an empty datagram ends the run the
+    // way the socket would, so any exception that escapes is a finding.
+    source.add({});
+    tarn::receive_loop(*processor, source);
+    processor->print_summary();
+    return 0;
+}

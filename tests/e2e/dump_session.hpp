@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -16,20 +18,28 @@ namespace tarn::testing {
 inline constexpr const char* test_group = "239.255.1.1";
 inline constexpr std::uint16_t test_port = 31001;
 
-// One run of the built md_dump joined to the test group, logging to a file.
+// A command run in front of md_dump, from MD_DUMP_WRAPPER: words separated by
+// blanks, the first an absolute path (valgrind and its options, for one).
+inline std::vector<std::string> wrapper_command() {
+    std::vector<std::string> words;
+    const char* wrapper = std::getenv("MD_DUMP_WRAPPER");
+    std::istringstream text(wrapper != nullptr ? wrapper : "");
+    for (std::string word; text >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+// One run of the built md_dump joined to the test group, logging to a file,
+// behind the wrapper command when there is one.
 class dump_session {
   public:
     explicit dump_session(std::vector<std::string> options) {
         std::filesystem::remove(log_path_);
-        std::vector<std::string> argv = {MD_DUMP_BINARY,
-                                         "--local-ip",
-                                         "127.0.0.1",
-                                         "--multicast-group",
-                                         test_group,
-                                         "--port",
-                                         std::to_string(test_port),
-                                         "--log",
-                                         log_path_};
+        std::vector<std::string> argv = wrapper_command();
+        argv.insert(argv.end(),
+                    {MD_DUMP_BINARY, "--local-ip", "127.0.0.1", "--multicast-group", test_group,
+                     "--port", std::to_string(test_port), "--log", log_path_});
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<background_process>(argv);
         joined_ = wait_for_membership(test_group, std::chrono::seconds(10));

@@ -1,0 +1,191 @@
+// md_loss_sender: one step of the loss benchmark. Waits until a receiver has
+// joined the group on the loopback interface, sends a realistic session at a
+// fixed datagram rate, bounded in count and in time, and ends it with an
+// EndOfTechnicalSession status, repeated until the receiver has left the
+// group (or for at most a few seconds). Prints what it sent on one line.
+//
+// Loopback only: the socket sends through 127.0.0.1 with a hop limit of 0,
+// meant for a private network namespace (tests/netns-run).
+
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/multicast.hpp>
+#include <boost/asio/ip/udp.hpp>
+#include <boost/program_options.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/loss/group_membership.hpp"
+#include "bench/session.hpp"
+#include "md/header.hpp"
+
+namespace {
+
+namespace po = boost::program_options;
+namespace ip = boost::asio::ip;
+using clock_type = std::chrono::steady_clock;
+
+struct step_settings {
+    std::string group;
+    std::uint16_t port = 0;
+    tarn::bench::datagram_shape shape = tarn::bench::datagram_shape::packed;
+    double rate = 0;               // datagrams per second
+    std::uint64_t datagrams = 0;   // at most this many
+    double seconds = 1;            // and for at most this long
+    double wait_for_receiver = 5;  // seconds
+};
+
+step_settings read_settings(int argc, char** argv) {
+    step_settings settings;
+    po::options_description description("md_loss_sender options");
+    description.add_options()("help", "this text")("group", po::value(&settings.group)->required(),
+                                                   "multicast group")(
+        "port", po::value(&settings.port)->required(), "port")(
+        "shape", po::value<std::string>()->default_value("packed"),
+        "packed (messages up to 1400 bytes per datagram) or single (one per datagram)")(
+        "rate", po::value(&settings.rate)->required(), "datagrams per second")(
+        "datagrams", po::value(&settings.datagrams)->required(), "datagrams to send, at most")(
+        "seconds", po::value(&settings.seconds)->default_value(1), "seconds of sending, at most")(
+        "wait", po::value(&settings.wait_for_receiver)->default_value(5),
+        "seconds to wait for a receiver to join");
+    po::variables_map options;
+    po::store(po::parse_command_line(argc, argv, description), options);
+    if (options.count("help") != 0) {
+        std::cout << description << '\n';
+        std::exit(0);  // NOLINT(concurrency-mt-unsafe): one thread
+    }
+    po::notify(options);
+    const auto shape = options["shape"].as<std::string>();
+    if (shape != "packed" && shape != "single") {
+        throw std::invalid_argument("--shape is packed or single");
+    }
+    settings.shape = shape == "packed" ? tarn::bench::datagram_shape::packed
+                                       : tarn::bench::datagram_shape::single;
+    if (settings.rate <= 0 || settings.seconds <= 0 || settings.seconds > 60) {
+        throw std::invalid_argument("--rate must be positive, --seconds in (0, 60]");
+    }
+    return settings;
+}
+
+// The session's datagrams, sent round and round with the sequence numbers
+// running on.
+class datagram_feed {
+  public:
+    explicit datagram_feed(tarn::bench::datagram_shape shape)
+        : session_(pool_messages, shape), buffer_(tarn::bench::packed_datagram_size) {}
+
+    // The next datagram, its numbered messages given the next sequence numbers.
+    std::string_view next() {
+        const std::string_view datagram = session_.datagram(next_);
+        next_ = next_ + 1 == session_.datagram_count() ? 0 : next_ + 1;
+        buffer_.assign(datagram.begin(), datagram.end());
+        for (std::size_t at = 0; at < buffer_.size();) {
+            const tarn::md::byte_view message(buffer_.data() + at, buffer_.size() - at);
+            const auto length = message.load<std::uint16_t>(tarn::md::length_offset);
+            ++messages_;
+            if (message.load<tarn::md::MsgType>(tarn::md::msg_type_offset) !=
+                tarn::md::MsgType::Heartbeat) {
+                ++numbered_;
+                const auto seq_num = static_cast<std::uint32_t>(numbered_);
+                std::memcpy(buffer_.data() + at + tarn::md::seq_num_offset, &seq_num,
+                            sizeof seq_num);
+            }
+            at += length;
+        }
+        return {buffer_.data(), buffer_.size()};
+    }
+
+    std::uint64_t messages() const { return messages_; }
+    std::uint64_t numbered() const { return numbered_; }
+
+  private:
+    static constexpr std::size_t pool_messages = 50'000;
+    tarn::bench::session session_;
+    std::vector<char> buffer_;
+    std::size_t next_ = 0;
+    std::uint64_t messages_ = 0;
+    std::uint64_t numbered_ = 0;
+};
+
+// Waits for `deadline`: sleeps while it is far, spins when it is near, so
+// datagrams leave evenly spaced rather than in bursts.
+void wait_until(clock_type::time_point deadline) {
+    constexpr auto spin_below = std::chrono::microseconds(200);
+    if (deadline - clock_type::now() > spin_below) {
+        std::this_thread::sleep_until(deadline - spin_below);
+    }
+    while (clock_type::now() < deadline) {
+    }
+}
+
+void wait_for_member(const std::string& group, double seconds) {
+    const auto deadline = clock_type::now() + std::chrono::duration<double>(seconds);
+    while (!tarn::bench::loopback_has_member(group)) {
+        if (clock_type::now() > deadline) {
+            throw std::runtime_error("no receiver joined " + group + " on lo");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const step_settings settings = read_settings(argc, argv);
+        datagram_feed feed(settings.shape);
+
+        boost::asio::io_context io_context;
+        const ip::udp::endpoint target(ip::make_address_v4(settings.group), settings.port);
+        ip::udp::socket socket(io_context, ip::udp::v4());
+        socket.set_option(ip::multicast::outbound_interface(ip::make_address_v4("127.0.0.1")));
+        socket.set_option(ip::multicast::hops(0));
+        socket.set_option(ip::multicast::enable_loopback(true));
+
+        wait_for_member(settings.group, settings.wait_for_receiver);
+
+        const auto interval = std::chrono::duration_cast<clock_type::duration>(
+            std::chrono::duration<double>(1.0 / settings.rate));
+        const auto start = clock_type::now();
+        const auto stop = start + std::chrono::duration_cast<clock_type::duration>(
+                                      std::chrono::duration<double>(settings.seconds));
+        // After a stall of the sender, its schedule moves on rather than
+        // catching up in a burst that no receive buffer would hold: datagrams
+        // stay evenly spaced, and the rate reported is the rate achieved.
+        const auto most_late =
+            std::max(interval * 4, clock_type::duration(std::chrono::microseconds(50)));
+        auto due = start;
+        std::uint64_t sent = 0;
+        for (; sent < settings.datagrams && due <= stop; ++sent) {
+            wait_until(due);
+            socket.send_to(boost::asio::buffer(feed.next()), target);
+            due = std::max(due + interval, clock_type::now() - most_late);
+        }
+        const double elapsed = std::chrono::duration<double>(clock_type::now() - start).count();
+
+        // The end of the session, repeated while the receiver is still there:
+        // one copy may be dropped behind a full receive buffer.
+        const auto end =
+            tarn::bench::end_of_session(static_cast<std::uint32_t>(feed.numbered() + 1));
+        const auto give_up = clock_type::now() + std::chrono::seconds(5);
+        do {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            socket.send_to(boost::asio::buffer(end.view()), target);
+        } while (tarn::bench::loopback_has_member(settings.group) && clock_type::now() < give_up);
+
+        std::cout << "datagrams=" << sent << " messages=" << feed.messages()
+                  << " numbered=" << feed.numbered() << " seconds=" << elapsed
+                  << " rate=" << (elapsed > 0 ? static_cast<double>(sent) / elapsed : 0.0) << '\n';
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "md_loss_sender: " << error.what() << '\n';
+        return 1;
+    }
+}

@@ -1,9 +1,13 @@
 #include "bench/loss/group_membership.hpp"
 
-#include <spdlog/common.h>
-#include <boost/asio/ip/address_v4.hpp>
+#include <arpa/inet.h>
 
+#include <algorithm>
+#include <cctype>
+#include <charconv>
 #include <fstream>
+#include <sstream>
+#include <stdexcept>
 
 namespace tarn::bench {
 
@@ -11,9 +15,16 @@ bool loopback_has_member(const std::string& group) {
     // /proc/net/igmp lists each device ("1<TAB>lo        :     2      V3")
     // followed by its groups, each as the address in network byte order
     // printed as one hexadecimal number ("010101EF" for 239.1.1.1 here).
-    const auto bytes = boost::asio::ip::make_address_v4(group).to_bytes();
-    const std::string wanted =
-        spdlog::fmt_lib::format("{:02X}{:02X}{:02X}{:02X}", bytes[3], bytes[2], bytes[1], bytes[0]);
+    in_addr address{};
+    if (inet_pton(AF_INET, group.c_str(), &address) != 1) {
+        throw std::invalid_argument("not an IPv4 address: " + group);
+    }
+    // The same 32 bits in the same memory order, printed as a number.
+    std::string wanted(8, '0');
+    char digits[8];
+    auto* const end = std::to_chars(digits, digits + sizeof digits, address.s_addr, 16).ptr;
+    std::transform(digits, end, wanted.end() - (end - digits),
+                   [](char digit) { return static_cast<char>(std::toupper(digit)); });
     std::ifstream igmp("/proc/net/igmp");
     std::string line;
     bool in_loopback = false;

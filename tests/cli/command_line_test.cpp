@@ -13,9 +13,10 @@
 namespace tarn {
 namespace {
 
-testing::process_result md_dump(std::vector<std::string> args) {
-    args.insert(args.begin(), MD_DUMP_BINARY);
-    return testing::run_process(args);
+testing::process_result md_dump(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{MD_DUMP_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testing::run_process(argv);
 }
 
 const std::string& help_text() {

@@ -51,8 +51,7 @@ TEST(HeaderText, EveryFieldAtItsOffset) {
 TEST(HeaderText, ViewedInPlaceAtAnOddAddress) {
     const message_builder m = example_header();
     // One byte in, so every multi-byte field is misaligned.
-    std::vector<char> buffer(1 + m.bytes().size());
-    std::memcpy(buffer.data() + 1, m.bytes().data(), m.bytes().size());
+    const std::string buffer = "x" + std::string(m.view());
     const auto* header = reinterpret_cast<const Header*>(buffer.data() + 1);
     EXPECT_EQ(type_of(*header), MsgType::OrderAdd);
     text_stream out;

@@ -1,11 +1,11 @@
 #include "app/logging.hpp"
 
-#include <spdlog/sinks/basic_file_sink.h>
-#include <spdlog/sinks/stdout_sinks.h>
 #include <spdlog/spdlog.h>
 
+#include <memory>
 #include <stdexcept>
 
+#include "app/log_sinks.hpp"
 #include "app/version.hpp"
 #include "processing/logger.hpp"
 
@@ -16,14 +16,15 @@ void set_up_logger(const std::string& file_name) {
     // A logger of the same name may be registered from an earlier set-up in
     // this process; the registry holds one name once.
     spdlog::drop(logger_name);
-    if (!file_name.empty()) {
-        auto sink = std::make_shared<spdlog::sinks::basic_file_sink_st>(file_name, false);
-        auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
-        spdlog::initialize_logger(logger);
-        slot = std::move(logger);
+    std::shared_ptr<spdlog::sinks::sink> sink;
+    if (file_name.empty()) {
+        sink = std::make_shared<stdout_sink>();
     } else {
-        slot = spdlog::stdout_logger_st(logger_name);
+        sink = std::make_shared<file_sink>(file_name);
     }
+    auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
+    spdlog::initialize_logger(logger);
+    slot = std::move(logger);
     if (!slot) {
         throw std::runtime_error("Unable to acclocate memory for logger.");
     }

@@ -59,6 +59,36 @@ TEST_F(Logging, StartRecordWithoutFurtherArguments) {
     EXPECT_EQ(message_of(lines[0]), "[I] Start md_dump 2.1.1 " + std::string(revision_id));
 }
 
+// Records longer than a formatting buffer on the stack, between short ones:
+// the sinks reuse one buffer, and each record must still stand alone.
+void log_long_and_short_records() {
+    get_logger()->info("{}", std::string(700, 'a'));
+    get_logger()->info("short");
+    get_logger()->error("{}", std::string(300, 'b'));
+}
+
+void expect_long_and_short_records(const std::vector<std::string>& lines) {
+    ASSERT_EQ(lines.size(), 3U);
+    EXPECT_EQ(message_of(lines[0]), "[I] " + std::string(700, 'a'));
+    EXPECT_EQ(message_of(lines[1]), "[I] short");
+    EXPECT_EQ(message_of(lines[2]), "[E] " + std::string(300, 'b'));
+}
+
+TEST_F(Logging, LongRecordsToFileStandAlone) {
+    set_up_logger(path_);
+    log_long_and_short_records();
+    expect_long_and_short_records(split_lines(testing::read_file(path_)));
+}
+
+TEST_F(Logging, LongRecordsToStandardOutputStandAlone) {
+    ::testing::internal::CaptureStdout();
+    set_up_logger("");
+    log_long_and_short_records();
+    // Flushed after every record: nothing waits in the stream's buffer.
+    const std::string written = ::testing::internal::GetCapturedStdout();
+    expect_long_and_short_records(split_lines(written));
+}
+
 TEST_F(Logging, UnopenableFileThrows) {
     EXPECT_THROW(set_up_logger("/dev/null/md_dump.log"), std::exception);
 }

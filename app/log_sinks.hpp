@@ -1,0 +1,41 @@
+#pragma once
+
+#include <spdlog/details/file_helper.h>
+#include <spdlog/details/null_mutex.h>
+#include <spdlog/sinks/base_sink.h>
+
+#include <string>
+
+namespace tarn {
+
+// spdlog's own file and stdout sinks format each record into a buffer on the
+// stack that holds 250 bytes and takes the heap for anything longer, which is
+// nearly every message record. These two write exactly what those write, the
+// same way, through one buffer kept for the logger's life: no allocation per
+// record once the longest record has been seen.
+
+// Appends to a file, creating it and missing folders; flushes when asked.
+class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+  public:
+    explicit file_sink(const std::string& file_name);
+
+  protected:
+    void sink_it_(const spdlog::details::log_msg& message) override;
+    void flush_() override;
+
+  private:
+    spdlog::details::file_helper file_;
+    spdlog::memory_buf_t formatted_;
+};
+
+// Writes to standard output and flushes after every record.
+class stdout_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+  protected:
+    void sink_it_(const spdlog::details::log_msg& message) override;
+    void flush_() override;
+
+  private:
+    spdlog::memory_buf_t formatted_;
+};
+
+}  // namespace tarn

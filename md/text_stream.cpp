@@ -1,36 +1,22 @@
 #include "md/text_stream.hpp"
 
 #include <algorithm>
-#include <array>
 #include <memory>
+
+#include "md/digit_pairs.hpp"
 
 namespace tarn::md {
 
 namespace {
 
-// "00" to "99".
-constexpr std::array<char, 200> make_digit_pairs() {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}
-constexpr auto digit_pairs = make_digit_pairs();
-
-void write_pair(char* at, std::uint32_t value) {
-    std::memcpy(at, &digit_pairs[2 * static_cast<std::size_t>(value)], 2);
-}
-
 constexpr std::uint32_t ten_to_the_8 = 100'000'000;
 
 // Exactly eight digits of `value` (below 10^8), with leading zeros.
 void write_eight_digits(char* at, std::uint32_t value) {
-    write_pair(at, value / 1'000'000);
-    write_pair(at + 2, value / 10'000 % 100);
-    write_pair(at + 4, value / 100 % 100);
-    write_pair(at + 6, value % 100);
+    write_two_digits(at, value / 1'000'000);
+    write_two_digits(at + 2, value / 10'000 % 100);
+    write_two_digits(at + 4, value / 100 % 100);
+    write_two_digits(at + 6, value % 100);
 }
 
 // The number of digits of `value` (below 10^8).
@@ -47,11 +33,11 @@ char* write_up_to_eight_digits(char* at, std::uint32_t value) {
     char* next = end;
     while (value >= 100) {
         next -= 2;
-        write_pair(next, value % 100);
+        write_two_digits(next, value % 100);
         value /= 100;
     }
     if (value >= 10) {
-        write_pair(next - 2, value);
+        write_two_digits(next - 2, value);
     } else {
         next[-1] = static_cast<char>('0' + value);
     }

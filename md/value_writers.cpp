@@ -6,28 +6,14 @@
 #include <ctime>
 #include <limits>
 
+#include "md/digit_pairs.hpp"
+
 namespace tarn::md {
 
 namespace {
 
 constexpr std::uint64_t nanoseconds_per_second = 1'000'000'000;
 constexpr std::uint64_t seconds_per_day = 86'400;
-
-// "00" to "99": two digits at a time halve the divisions of a fixed-width number.
-constexpr std::array<char, 200> make_digit_pairs() {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}
-constexpr auto digit_pairs = make_digit_pairs();
-
-// Writes `value` (below 100) as two digits.
-void write_two_digits(char* at, std::uint32_t value) {
-    std::memcpy(at, &digit_pairs[2 * static_cast<std::size_t>(value)], 2);
-}
 
 // Writes the last nine digits of `value`, with leading zeros.
 void write_nine_digits(char* at, std::uint32_t value) {

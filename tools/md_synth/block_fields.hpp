@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "md/layout.hpp"
 #include "md/message_builder.hpp"
+#include "md/product_identification.hpp"
 
 namespace tarn::synth {
 
@@ -32,6 +34,13 @@ inline void set_text_in(md::message_builder& message, std::size_t base, const md
         throw std::logic_error("no text field " + std::string(name));
     }
     message.text(base + found->offset, value, found->kind.width);
+}
+
+// An ISIN into the ProductIdentification block that starts at `base`.
+inline void set_isin_in(md::message_builder& message, std::size_t base, std::string_view isin) {
+    constexpr std::uint8_t isin_type = 2;
+    set_text_in(message, base, md::product_identification, "productIdentification", isin);
+    set_in(message, base, md::product_identification, "productIdentificationType", isin_type);
 }
 
 }  // namespace tarn::synth

@@ -9,7 +9,6 @@
 #include "block_fields.hpp"
 #include "md/layouts/order_book_messages.hpp"
 #include "md/layouts/trade_messages.hpp"
-#include "md/product_identification.hpp"
 
 namespace tarn::synth {
 
@@ -34,9 +33,7 @@ i64 percent_change(i64 from, i64 to) {
 }
 
 void set_isin_block(md::message_builder& m, std::string_view field, std::string_view isin) {
-    const std::size_t block = m.offset_of(field);
-    set_text_in(m, block, md::product_identification, "productIdentification", isin);
-    set_in(m, block, md::product_identification, "productIdentificationType", isin_type);
+    set_isin_in(m, m.offset_of(field), isin);
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "block_fields.hpp"
 #include "isin.hpp"
 #include "md/layouts/index_messages.hpp"
-#include "md/product_identification.hpp"
 
 namespace tarn::synth {
 
@@ -226,9 +225,7 @@ md::message_builder index_params(const reference_data& data, const listed_instru
         const std::size_t list = m.offset_of("indexUnderlyings");
         m.put<u8>(list, 1);  // the count, then the elements
         const std::size_t element = list + 1;
-        set_text_in(m, element, md::product_identification, "productIdentification",
-                    data.price_index.isin);
-        set_in(m, element, md::product_identification, "productIdentificationType", value::isin);
+        set_isin_in(m, element, data.price_index.isin);
         set_in(m, element, md::index_underlying_layout, "indexUnderlyingType",
                value::index_underlying_index);
     }
@@ -463,9 +460,7 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
             .set("currency", euro)
             .set("instrumentPacket", data.index_shares[i])
             .set("suspended", u8{0});
-        const std::size_t block = entry.offset_of("publicProductIdentification");
-        set_text_in(entry, block, md::product_identification, "productIdentification", share.isin);
-        set_in(entry, block, md::product_identification, "productIdentificationType", value::isin);
+        set_isin_in(entry, entry.offset_of("publicProductIdentification"), share.isin);
         out.push_back(entry);
     }
     return out;

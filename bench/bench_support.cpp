@@ -35,14 +35,15 @@ class pattern_only_sink final : public spdlog::sinks::base_sink<spdlog::details:
 
 }  // namespace
 
-std::size_t memory_source::receive(char* into, std::size_t room) {
+std::optional<datagram> memory_source::next() {
     if (next_ == session_.datagram_count()) {
-        return 0;
+        return datagram{};
     }
-    const std::string_view datagram = session_.datagram(next_++);
-    const std::size_t size = std::min(room, datagram.size());
-    std::memcpy(into, datagram.data(), size);
-    return size;
+    const std::string_view bytes = session_.datagram(next_++);
+    const std::size_t size = std::min(buffer_.size(), bytes.size());
+    std::memcpy(buffer_.data(), bytes.data(), size);
+    return datagram{.bytes = std::span<const char>(buffer_.data(), size),
+                    .wire_size = bytes.size()};
 }
 
 const char* name_of(log_target target) {

@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -19,12 +20,13 @@ class memory_source final : public datagram_source {
   public:
     explicit memory_source(const session& datagrams) : session_(datagrams) {}
 
-    std::size_t receive(char* into, std::size_t room) override;
+    std::optional<datagram> next() override;
     void rewind() noexcept { next_ = 0; }
 
   private:
     const session& session_;
     std::size_t next_ = 0;
+    std::array<char, receive_buffer_size> buffer_{};
 };
 
 // Where the benchmarked records go.

@@ -2,6 +2,8 @@
 
 #include <boost/asio/ip/multicast.hpp>
 
+#include <array>
+
 #include "processing/receive_loop.hpp"
 
 namespace tarn {
@@ -13,13 +15,16 @@ class socket_source final : public datagram_source {
     socket_source(boost::asio::ip::udp::socket& socket, boost::asio::ip::udp::endpoint& sender)
         : socket_(socket), sender_(sender) {}
 
-    std::size_t receive(char* into, std::size_t room) override {
-        return socket_.receive_from(boost::asio::buffer(into, room), sender_);
+    std::optional<datagram> next() override {
+        const std::size_t size = socket_.receive_from(boost::asio::buffer(buffer_), sender_);
+        return datagram{.bytes = std::span<const char>(buffer_.data(), size), .wire_size = size};
     }
 
   private:
     boost::asio::ip::udp::socket& socket_;
     boost::asio::ip::udp::endpoint& sender_;
+    // A longer datagram could never fit beside a carried message either.
+    std::array<char, receive_buffer_size> buffer_{};
 };
 
 }  // namespace

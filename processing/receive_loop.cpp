@@ -1,7 +1,6 @@
 #include "processing/receive_loop.hpp"
 
-#include <cstring>
-#include <vector>
+#include <algorithm>
 
 #include "md/header.hpp"
 #include "processing/logger.hpp"
@@ -9,6 +8,12 @@
 namespace tarn {
 
 namespace {
+
+constexpr std::size_t length_size = sizeof(std::uint16_t);
+
+std::size_t length_at(const char* bytes) {
+    return md::byte_view(bytes, length_size).load<std::uint16_t>(md::length_offset);
+}
 
 // Hands one complete message of `message.size()` bytes to the processor.
 void handle_message(md::processor& processor, md::byte_view message) {
@@ -55,44 +60,88 @@ void check_sequence(md::processor& processor, unsigned int seq_num) {
     }
 }
 
+bool message_framer::acceptable(std::size_t length) {
+    if (length == 0) {
+        return false;
+    }
+    if (length > carry_buffer_.size()) {
+        // It could never complete: end now rather than wait for datagrams
+        // that can only fill the carry.
+        get_logger()->error("Message length {} exceeds the {}-byte receive buffer; reception ended",
+                            length, carry_buffer_.size());
+        processor_.errors_ = true;
+        return false;
+    }
+    return true;
+}
+
+void message_framer::handle(const char* message, std::size_t length) {
+    handle_message(processor_, md::byte_view(message, length));
+}
+
+bool message_framer::complete_carried(std::span<const char> bytes, std::size_t& used) {
+    const auto take = [&](std::size_t wanted) {
+        const std::size_t taken = std::min(wanted, bytes.size() - used);
+        std::copy_n(bytes.data() + used, taken, carry_buffer_.data() + carried_);
+        carried_ += taken;
+        used += taken;
+    };
+    // A single byte left over is never read as a length: it waits for the next.
+    if (carried_ < length_size) {
+        take(length_size - carried_);
+        if (carried_ < length_size) {
+            return true;
+        }
+    }
+    const std::size_t length = length_at(carry_buffer_.data());
+    if (!acceptable(length)) {
+        return false;
+    }
+    take(length - carried_);
+    if (carried_ < length) {
+        return true;  // still incomplete: completed by a later datagram
+    }
+    carried_ = 0;
+    handle(carry_buffer_.data(), length);
+    return !processor_.finished_;
+}
+
+bool message_framer::frame(std::span<const char> bytes) {
+    std::size_t used = 0;
+    if (carried_ != 0 && !complete_carried(bytes, used)) {
+        return false;
+    }
+    if (carried_ != 0) {
+        return true;  // the whole datagram went into the carried message
+    }
+    while (bytes.size() - used >= length_size) {
+        const std::size_t length = length_at(bytes.data() + used);
+        if (!acceptable(length)) {
+            return false;
+        }
+        if (length > bytes.size() - used) {
+            break;  // incomplete: carried over to the next datagram
+        }
+        handle(bytes.data() + used, length);
+        if (processor_.finished_) {
+            return false;
+        }
+        used += length;
+    }
+    carried_ = bytes.size() - used;
+    std::copy_n(bytes.data() + used, carried_, carry_buffer_.data());
+    return true;
+}
+
 void receive_loop(md::processor& processor, datagram_source& source) {
-    std::vector<char> buffer(receive_buffer_size);
-    std::size_t carry = 0;
+    message_framer framer(processor);
     for (;;) {
-        const std::size_t received = source.receive(buffer.data() + carry, buffer.size() - carry);
-        if (received == 0) {
+        const std::optional<datagram> received = source.next();
+        if (!received || received->bytes.empty()) {
             return;
         }
-        const std::size_t total = carry + received;
-        std::size_t consumed = 0;
-        // A single byte left over is never read as a length; it is carried.
-        while (total - consumed >= sizeof(std::uint16_t)) {
-            const md::byte_view rest(buffer.data() + consumed, total - consumed);
-            const std::size_t length = rest.load<std::uint16_t>(md::length_offset);
-            if (length == 0) {
-                return;
-            }
-            if (length > buffer.size()) {
-                // It could never complete: end now rather than wait for
-                // datagrams that can only fill the carry.
-                get_logger()->error(
-                    "Message length {} exceeds the {}-byte receive buffer; reception ended", length,
-                    buffer.size());
-                processor.errors_ = true;
-                return;
-            }
-            if (length > rest.size()) {
-                break;  // incomplete: completed by the next datagram
-            }
-            handle_message(processor, rest.sub(0, length));
-            if (processor.finished_) {
-                return;
-            }
-            consumed += length;
-        }
-        carry = total - consumed;
-        if (carry != 0 && consumed != 0) {
-            std::memmove(buffer.data(), buffer.data() + consumed, carry);
+        if (!framer.frame(received->bytes.first(std::min(received->bytes.size(), framer.room())))) {
+            return;
         }
     }
 }

@@ -1,36 +1,50 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <span>
 
+#include "processing/datagram_source.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
 
 // The receive buffer: an incomplete message is carried over to the next
-// datagram within it, so no message can be longer.
+// datagram within it, so no message can be longer, and a datagram is cut at
+// the room the carried bytes leave.
 inline constexpr std::size_t receive_buffer_size = 4096;
 
-// Where datagrams come from: the multicast socket, or memory in tests.
-class datagram_source {
+// Cuts a stream of datagrams into messages by their `length` and hands each
+// to the processor: in place where a message lies within one datagram, from
+// the carry buffer where it spans two or more.
+class message_framer {
   public:
-    datagram_source() = default;
-    datagram_source(const datagram_source&) = delete;
-    datagram_source& operator=(const datagram_source&) = delete;
-    datagram_source(datagram_source&&) = delete;
-    datagram_source& operator=(datagram_source&&) = delete;
-    virtual ~datagram_source() = default;
+    explicit message_framer(md::processor& processor) : processor_(processor) {}
 
-    // Blocks until a datagram arrives and stores at most `room` bytes of it
-    // at `into`; the rest of a longer datagram is lost. Returns the number of
-    // bytes stored; 0 for an empty datagram.
-    virtual std::size_t receive(char* into, std::size_t room) = 0;
+    // Bytes of the next datagram the buffer has room for.
+    std::size_t room() const noexcept { return carry_buffer_.size() - carried_; }
+
+    // Frames the kept bytes of one datagram (at most room()). False once
+    // reception has ended: a length of 0, a length the buffer cannot hold, or
+    // the processor has finished.
+    bool frame(std::span<const char> bytes);
+
+  private:
+    // Completes the carried message from the front of `bytes`; `used` grows
+    // by what it took.
+    bool complete_carried(std::span<const char> bytes, std::size_t& used);
+    // False when `length` ends reception.
+    bool acceptable(std::size_t length);
+    void handle(const char* message, std::size_t length);
+
+    md::processor& processor_;
+    std::array<char, receive_buffer_size> carry_buffer_{};
+    std::size_t carried_ = 0;
 };
 
-// Cuts the datagrams into messages by their `length`, carrying an incomplete
-// message over to the next datagram, checks the sequence of every message but
-// heartbeats and hands each message in place to the processor. Returns when
-// the processor has finished, at a length of 0, at an empty datagram, or at a
-// length the buffer cannot hold; exceptions of the source pass through.
+// Reads the source until the processor has finished, a length of 0, an empty
+// datagram, a length the buffer cannot hold, or the end of the input, and
+// frames each datagram; exceptions of the source pass through.
 void receive_loop(md::processor& processor, datagram_source& source);
 
 // The sequence check of one message with sequence number `seq_num`.

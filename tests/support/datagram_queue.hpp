@@ -1,18 +1,17 @@
 #pragma once
 
-#include <algorithm>
 #include <deque>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "processing/receive_loop.hpp"
+#include "processing/datagram_source.hpp"
 
 namespace tarn::testing {
 
-// Datagrams from memory, handed out in order like a socket would: a datagram
-// longer than the room is cut. Running dry is a test error, not an empty
-// datagram, so a loop that fails to stop shows up as an exception.
+// Datagrams from memory, handed out in order like a socket would. Running
+// dry is a test error, not an empty datagram, so a loop that fails to stop
+// shows up as an exception.
 class datagram_queue final : public datagram_source {
   public:
     datagram_queue& add(std::string_view datagram) {
@@ -20,16 +19,14 @@ class datagram_queue final : public datagram_source {
         return *this;
     }
 
-    std::size_t receive(char* into, std::size_t room) override {
+    std::optional<datagram> next() override {
         if (datagrams_.empty()) {
             throw std::runtime_error("no datagram left");
         }
-        const std::string datagram = std::move(datagrams_.front());
+        current_ = std::move(datagrams_.front());
         datagrams_.pop_front();
-        const std::size_t size = std::min(room, datagram.size());
-        std::copy_n(datagram.data(), size, into);
         ++received_;
-        return size;
+        return datagram{.bytes = current_, .wire_size = current_.size()};
     }
 
     std::size_t left() const { return datagrams_.size(); }
@@ -37,6 +34,7 @@ class datagram_queue final : public datagram_source {
 
   private:
     std::deque<std::string> datagrams_;
+    std::string current_;
     std::size_t received_ = 0;
 };
 

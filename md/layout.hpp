@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 
 #include "md/enum_tables.hpp"
@@ -97,6 +98,17 @@ constexpr bool is_contiguous(const layout& of, std::uint16_t first_offset) {
         at += f.kind.width;
     }
     return at == of.size;
+}
+
+// The offset of the field called `name`, looked up at compile time: a name
+// the layout lacks fails the build.
+consteval std::uint16_t field_offset(const layout& of, std::string_view name) {
+    for (const field& f : of.fields) {
+        if (f.name == name) {
+            return f.offset;
+        }
+    }
+    throw std::logic_error("no field of that name in the layout");
 }
 
 // The first byte of a message body.

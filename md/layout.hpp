@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -103,12 +104,11 @@ constexpr bool is_contiguous(const layout& of, std::uint16_t first_offset) {
 // The offset of the field called `name`, looked up at compile time: a name
 // the layout lacks fails the build.
 consteval std::uint16_t field_offset(const layout& of, std::string_view name) {
-    for (const field& f : of.fields) {
-        if (f.name == name) {
-            return f.offset;
-        }
+    const auto found = std::ranges::find(of.fields, name, &field::name);
+    if (found == of.fields.end()) {
+        throw std::logic_error("no field of that name in the layout");
     }
-    throw std::logic_error("no field of that name in the layout");
+    return found->offset;
 }
 
 // The first byte of a message body.

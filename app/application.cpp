@@ -47,7 +47,7 @@ command_line read_command_line(int argc, const char* const* argv) {
     }
     if (options.count("version") != 0) {
         result.what = command_line::action::version;
-        result.text = spdlog::fmt_lib::format("{} {}", version_text, revision_id);
+        result.text = version_line();
         return result;
     }
     result.local_ip = local_address(options);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <spdlog/common.h>
+
+#include <string>
 #include <string_view>
 
 #include "app/revision.hpp"
@@ -9,5 +12,10 @@ namespace tarn {
 inline constexpr std::string_view version_text = "2.1.1";
 
 static_assert(revision_id.size() == 40, "the revision identifier is 40 hexadecimal digits");
+
+// What --version prints, the same for every program of the package.
+inline std::string version_line() {
+    return spdlog::fmt_lib::format("{} {}", version_text, revision_id);
+}
 
 }  // namespace tarn

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <stdexcept>
 #include <string_view>
 
 #include "md/enum_tables.hpp"
@@ -97,6 +99,16 @@ constexpr bool is_contiguous(const layout& of, std::uint16_t first_offset) {
         at += f.kind.width;
     }
     return at == of.size;
+}
+
+// The offset of the field called `name`, looked up at compile time: a name
+// the layout lacks fails the build.
+consteval std::uint16_t field_offset(const layout& of, std::string_view name) {
+    const auto found = std::ranges::find(of.fields, name, &field::name);
+    if (found == of.fields.end()) {
+        throw std::logic_error("no field of that name in the layout");
+    }
+    return found->offset;
 }
 
 // The first byte of a message body.

@@ -26,17 +26,37 @@ class message_builder {
     // for a type without one (Heartbeat, unknown codes).
     explicit message_builder(MsgType type);
 
-    // Header fields.
-    message_builder& length(std::uint16_t value) { return put(length_offset, value); }
-    message_builder& version(std::uint16_t value) { return put(4, value); }
-    message_builder& seq_num(std::uint32_t value) { return put(seq_num_offset, value); }
-    message_builder& timestamp(std::uint64_t value) { return put(10, value); }
-    message_builder& source_timestamp(std::uint64_t value) { return put(18, value); }
-    message_builder& is_encrypted(std::uint8_t value) { return put(26, value); }
-    message_builder& encryption_offset(std::uint64_t value) { return put(27, value); }
-    message_builder& encryption_key_id(std::uint32_t value) { return put(35, value); }
-    message_builder& session_id(std::uint16_t value) { return put(39, value); }
-    message_builder& stream_id(std::uint8_t value) { return put(41, value); }
+    // Header fields, at the offsets of the header's field table.
+    message_builder& length(std::uint16_t value) {
+        return put(field_offset(header_layout, "length"), value);
+    }
+    message_builder& version(std::uint16_t value) {
+        return put(field_offset(header_layout, "version"), value);
+    }
+    message_builder& seq_num(std::uint32_t value) {
+        return put(field_offset(header_layout, "seqNum"), value);
+    }
+    message_builder& timestamp(std::uint64_t value) {
+        return put(field_offset(header_layout, "timestamp"), value);
+    }
+    message_builder& source_timestamp(std::uint64_t value) {
+        return put(field_offset(header_layout, "sourceTimestamp"), value);
+    }
+    message_builder& is_encrypted(std::uint8_t value) {
+        return put(field_offset(header_layout, "isEncrypted"), value);
+    }
+    message_builder& encryption_offset(std::uint64_t value) {
+        return put(field_offset(header_layout, "encryptionOffset"), value);
+    }
+    message_builder& encryption_key_id(std::uint32_t value) {
+        return put(field_offset(header_layout, "encryptionKeyId"), value);
+    }
+    message_builder& session_id(std::uint16_t value) {
+        return put(field_offset(header_layout, "sessionId"), value);
+    }
+    message_builder& stream_id(std::uint8_t value) {
+        return put(field_offset(header_layout, "streamId"), value);
+    }
 
     // A value of any width at `offset`, little-endian.
     template <class T>

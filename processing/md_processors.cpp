@@ -2,6 +2,7 @@
 
 #include "md/catalogue.hpp"
 #include "md/layout_printer.hpp"
+#include "md/layouts/session_messages.hpp"
 
 namespace tarn::md {
 
@@ -44,7 +45,8 @@ byte_view basic_processor::message() const {
 }
 
 void basic_processor::check_finished() {
-    constexpr std::size_t event_offset = 50;  // tradingSessionEvent
+    constexpr std::size_t event_offset =
+        field_offset(trading_session_status_layout, "tradingSessionEvent");
     const byte_view current = message();
     if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
         current.holds(event_offset + 1) &&

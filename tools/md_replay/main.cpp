@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/options.hpp"
+#include "app/version.hpp"
 #include "capture/capture_reader.hpp"
 #include "multicast_sender.hpp"
 #include "net/interface_address.hpp"
@@ -27,6 +28,7 @@ po::options_description option_description() {
         "in capture order, paced by the capture's timing unless told otherwise.\n\nOptions");
     options.add_options()                                                                         //
         ("help", "print this help")                                                               //
+        ("version", "print version number")                                                       //
         ("capture", po::value<std::string>(), "the capture file to replay")                       //
         ("multicast-group", po::value<std::string>(), "the group to send to")                     //
         ("port", po::value<strict_unsigned<std::uint16_t>>(), "the port to send to")              //
@@ -84,6 +86,10 @@ int run(int argc, char** argv) {
     po::notify(options);
     if (argc <= 1 || options.count("help") != 0) {
         std::cout << description << std::endl;
+        return 0;
+    }
+    if (options.count("version") != 0) {
+        std::cout << tarn::version_line() << std::endl;
         return 0;
     }
     const std::string capture = required(options, "capture");

@@ -13,6 +13,9 @@
 
 namespace tarn::synth {
 
+// The ProductIdentificationType of an ISIN.
+inline constexpr std::uint8_t isin_type = 2;
+
 // Sets a field of a block or list element that starts at `base` in the
 // message, by its name in the element's layout; the value must have the
 // field's width.
@@ -38,7 +41,6 @@ inline void set_text_in(md::message_builder& message, std::size_t base, const md
 
 // An ISIN into the ProductIdentification block that starts at `base`.
 inline void set_isin_in(md::message_builder& message, std::size_t base, std::string_view isin) {
-    constexpr std::uint8_t isin_type = 2;
     set_text_in(message, base, md::product_identification, "productIdentification", isin);
     set_in(message, base, md::product_identification, "productIdentificationType", isin_type);
 }

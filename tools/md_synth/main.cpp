@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/options.hpp"
+#include "app/version.hpp"
 #include "capture/capture_writer.hpp"
 #include "capture/udp_frame.hpp"
 #include "session_script.hpp"
@@ -32,6 +33,7 @@ po::options_description option_description() {
         "as a pcap capture of UDP datagrams to a multicast group.\n\nOptions");
     options.add_options()                                                                         //
         ("help", "print this help")                                                               //
+        ("version", "print version number")                                                       //
         ("output", po::value<std::string>(), "the capture file to write, - for standard output")  //
         ("messages", po::value<strict_unsigned<std::uint64_t>>(),
          "sequenced messages in the session, heartbeats and resends not counted (default 2000)")  //
@@ -98,6 +100,10 @@ int run(int argc, char** argv) {
     po::notify(options);
     if (argc <= 1 || options.count("help") != 0) {
         std::cout << description << std::endl;
+        return 0;
+    }
+    if (options.count("version") != 0) {
+        std::cout << tarn::version_line() << std::endl;
         return 0;
     }
     if (options.count("output") == 0) {

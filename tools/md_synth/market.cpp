@@ -22,7 +22,6 @@ using u64 = std::uint64_t;
 using i64 = std::int64_t;
 
 constexpr std::size_t snapshot_depth = 10;
-constexpr u8 isin_type = 2;
 constexpr u8 active = 1;
 
 std::size_t index_of(side s) { return s == side::buy ? 0 : 1; }

@@ -92,7 +92,8 @@ constexpr auto text_substitutions = make_text_substitutions();
 }  // namespace
 
 text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t value) {
-    out << value << '(' << enum_to_description::instance().describe(table, value) << ')';
+    const enumeration_text text(table, value);
+    out.commit(text.write(out.reserve(text.room())));
     return out;
 }
 

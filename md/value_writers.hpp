@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <type_traits>
 
 #include "md/enum_to_description.hpp"
@@ -9,8 +11,32 @@
 
 namespace tarn::md {
 
-// "value(description)", the description from the value's table or, when the
-// table has none, the value's own decimal text.
+// An enumerated value as it prints, "value(description)", the description
+// from the value's table or, when the table has none, the value's own decimal
+// text: the one place that renders one. The description is looked up once,
+// so the room made for the text is exactly what it needs.
+class enumeration_text {
+  public:
+    enumeration_text(const enum_table& table, std::int32_t value)
+        : value_(value), description_(enum_to_description::instance().describe(table, value)) {}
+
+    std::size_t room() const noexcept { return integer_room + 2 + description_.size(); }
+
+    // Writes the text at `at`, which has room() characters; returns the end.
+    char* write(char* at) const {
+        at = write_integer(at, value_);
+        *at++ = '(';
+        std::memcpy(at, description_.data(), description_.size());
+        at += description_.size();
+        *at++ = ')';
+        return at;
+    }
+
+  private:
+    std::int32_t value_;
+    std::string_view description_;
+};
+
 text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t value);
 
 template <described_enum E>

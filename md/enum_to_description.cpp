@@ -141,6 +141,12 @@ enum_to_description& enum_to_description::instance() {
 
 enum_to_description::enum_to_description() : tables_(all_tables) {}
 
+std::string_view enum_to_description::known_description(const enum_table& table,
+                                                        std::int32_t value) {
+    const enum_entry* found = find_entry(table, value);
+    return found != nullptr ? found->text : std::string_view();
+}
+
 std::string_view enum_to_description::describe(const enum_table& table, std::int32_t value) {
     if (const enum_entry* found = find_entry(table, value)) {
         return found->text;

@@ -97,9 +97,6 @@ text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t 
     return out;
 }
 
-namespace {
-
-// The calendar form of a time at `at`, which has room for calendar_room characters.
 char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds) {
     auto& second = cached_second();
     if (second.second != seconds) {
@@ -111,8 +108,6 @@ char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds)
     write_nine_digits(at, nanoseconds);
     return at + 9;
 }
-
-}  // namespace
 
 text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds) {
     out.commit(write_calendar(out.reserve(calendar_room), seconds, nanoseconds));

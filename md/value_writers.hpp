@@ -62,6 +62,10 @@ char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch);
 inline constexpr std::size_t calendar_room = 11 + 15 + 10;
 inline constexpr std::size_t timestamp_value_room = integer_room + 1 + calendar_room + 1;
 
+// The calendar form of a time at `at`, which has room for calendar_room
+// characters; returns the end.
+char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds);
+
 // A text(N) field: every byte, 0x20 to 0x80 as itself and any other as ".".
 text_stream& write_text(text_stream& out, const char* bytes, std::size_t size);
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "md/header.hpp"
-#include "processing/logger.hpp"
+#include "processing/records.hpp"
 
 namespace tarn {
 
@@ -14,8 +14,7 @@ namespace {
 void handle_message(md::processor& processor, md::byte_view message) {
     if (!message.holds(sizeof(md::Header))) {
         // Too short to be a message: nothing of it is read beyond its length.
-        get_logger()->warn("Message length {} is below the {}-byte header; skipped", message.size(),
-                           sizeof(md::Header));
+        records::length_below_header(message.size(), sizeof(md::Header));
         processor.errors_ = true;
         return;
     }
@@ -41,14 +40,11 @@ void check_sequence(md::processor& processor, unsigned int seq_num) {
     if (expected == 0 || seq_num == 0 || seq_num == expected) {
         processor.expected_seq_num_ = seq_num + 1;
     } else if (seq_num < expected) {
-        get_logger()->error("Resend of message with seqNum {}, expected seqNum {}", seq_num,
-                            expected);
+        records::resend(seq_num, expected);
         processor.errors_ = true;
     } else {
         const unsigned int gap = seq_num - expected;
-        get_logger()->error(
-            "Out of sync message. Expected seqNum {}, received seqNum {}, {} messages lost",
-            expected, seq_num, gap);
+        records::gap(expected, seq_num, gap);
         processor.lost_ += gap;
         processor.errors_ = true;
         processor.expected_seq_num_ = seq_num + 1;
@@ -75,9 +71,7 @@ void receive_loop(md::processor& processor, datagram_source& source) {
             if (length > buffer.size()) {
                 // It could never complete: end now rather than wait for
                 // datagrams that can only fill the carry.
-                get_logger()->error(
-                    "Message length {} exceeds the {}-byte receive buffer; reception ended", length,
-                    buffer.size());
+                records::length_over_buffer(length, buffer.size());
                 processor.errors_ = true;
                 return;
             }

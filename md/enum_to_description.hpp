@@ -38,7 +38,8 @@ class enum_to_description {
     std::string_view describe(const enum_table& table, std::int32_t value);
 
     // The description of `value` in its table, or an empty view when the
-    // table has none (descriptions are never empty).
+    // table has none (descriptions are never empty, and are printable ASCII
+    // without '"' or '\').
     static std::string_view known_description(const enum_table& table, std::int32_t value);
 
     const std::array<const enum_table*, table_count>& tables() const noexcept { return tables_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "md/byte_view.hpp"
@@ -11,6 +13,16 @@ namespace tarn::md {
 
 // A field's value read by its kind, shared by the two walks over the layouts:
 // the text of a message and its JSON.
+
+// The longest description of a table, or the longest fallback (a 32-bit
+// value in decimal) when that is longer.
+constexpr std::size_t description_room(const enum_table& table) {
+    std::size_t longest = 11;
+    for (const enum_entry& entry : table.entries) {
+        longest = std::max(longest, entry.text.size());
+    }
+    return longest;
+}
 
 // The raw value of an enumeration field: a uint16, or a signed or unsigned
 // byte as the field's table says.

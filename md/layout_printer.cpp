@@ -14,16 +14,6 @@ namespace tarn::md {
 
 namespace {
 
-// The longest description of a table, or the longest fallback (a 32-bit
-// value in decimal) when that is longer.
-constexpr std::size_t description_room(const enum_table& table) {
-    std::size_t longest = 11;
-    for (const enum_entry& entry : table.entries) {
-        longest = std::max(longest, entry.text.size());
-    }
-    return longest;
-}
-
 // A number, flag or timestamp at `at`, which has room for it.
 char* write_scalar(char* at, const field& f, byte_view container) {
     switch (f.kind.kind) {

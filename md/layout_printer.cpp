@@ -152,8 +152,8 @@ text_stream& write_field(text_stream& out, const field& f, byte_view container) 
         case value_kind::timestamp:
             return write_number_field<value_kind::timestamp>(out, f, container);
         case value_kind::enumeration: {
-            const enumeration_text text(*f.kind.names, load_enumeration(f, container));
-            return write_labelled(out, f, text.room(), [&](char* at) { return text.write(at); });
+            const enumeration_text value(*f.kind.names, load_enumeration(f, container));
+            return write_labelled(out, f, value.room(), [&](char* at) { return value.write(at); });
         }
         default:  // text, blocks and lists write themselves
             out.commit(write_label(out.reserve(f.name.size() + 2), f.name));

@@ -43,7 +43,8 @@ void log_ready(level_enum level, std::string_view text) {
 // given, which lives until the record is written.
 class member {
   public:
-    member(std::string_view name, bool value) : name_(name), kind_(kind::boolean), number_(value) {}
+    member(std::string_view name, bool value)
+        : name_(name), kind_(kind::boolean), number_(value ? 1 : 0) {}
 
     template <std::integral T>
     requires(!std::same_as<T, bool>) member(std::string_view name, T value) : name_(name) {

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "md/byte_view.hpp"
+#include "md/json_string.hpp"
 #include "md/layout.hpp"
 #include "md/text_stream.hpp"
 
@@ -25,17 +26,8 @@ namespace tarn::md {
 //   counted lists    {"count":2,"elements":[...]}, the count as received and
 //                    the elements that exist
 //
-// Strings hold the field's bytes as write_json_string writes them.
-
-// `bytes` as a JSON string. Valid UTF-8 stays as it is. '"' and '\' are
-// escaped, and so is every control character (0x00 to 0x1F, 0x7F, U+0080 to
-// U+009F) and U+2028 and U+2029, as \u00XX and the like, so a string cannot
-// break a line or drive a terminal. A byte that is not part of valid UTF-8
-// becomes the private-use character U+F700 + byte ("\uf7ff" for 0xFF); UTF-8
-// that encodes a character of that range (U+F780 to U+F7FF) is written byte
-// by byte the same way. A reader gets the exact bytes back by mapping the
-// characters U+F780 to U+F7FF to their bytes and encoding the rest as UTF-8.
-text_stream& write_json_string(text_stream& out, std::string_view bytes);
+// Strings hold the field's bytes as write_json_string (json_string.hpp)
+// writes them.
 
 // The header's fields as members. A view shorter than the header gives only
 // the fields that lie wholly inside it.

@@ -10,6 +10,7 @@
 #include "app/logging.hpp"
 #include "app/options.hpp"
 #include "app/processor_choice.hpp"
+#include "app/selection.hpp"
 #include "app/version.hpp"
 #include "net/interface_address.hpp"
 #include "net/multicast_receiver.hpp"
@@ -34,13 +35,17 @@ std::string local_address(const po::variables_map& options) {
 }  // namespace
 
 command_line read_command_line(int argc, const char* const* argv) {
-    const po::options_description description = make_option_description();
+    const po::options_description specified = make_option_description();
+    const po::options_description further = make_further_options();
+    po::options_description all;
+    all.add(specified).add(further);
     command_line result;
-    result.options = parse_command_line(argc, argv, description);
+    result.options = parse_command_line(argc, argv, all);
     const po::variables_map& options = result.options;
     if (options.empty() || options.count("help") != 0) {
+        // Each group is laid out by itself, so the table above keeps its columns.
         std::ostringstream help;
-        help << description;
+        help << specified << '\n' << further;
         result.what = command_line::action::help;
         result.text = help.str();
         return result;
@@ -57,6 +62,14 @@ command_line read_command_line(int argc, const char* const* argv) {
     }
     result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
     result.log_file = get_string_option(options, "log", false);
+    if (options.count("only-type") != 0) {
+        result.only_types = parse_type_list(options["only-type"].as<std::string>());
+    }
+    if (options.count("only-instrument") != 0) {
+        result.only_instruments =
+            parse_instrument_list(options["only-instrument"].as<std::string>());
+    }
+    result.json = options.count("json") != 0;
     return result;
 }
 
@@ -72,8 +85,9 @@ void application::init() {
     local_ip_ = std::move(settings.local_ip);
     multicast_group_ = std::move(settings.multicast_group);
     port_ = settings.port;
-    set_up_logger(settings.log_file);
-    processor_ = choose_processor(settings.options);
+    set_up_logger(settings.log_file, settings.json ? records::form::json : records::form::text);
+    processor_ = choose_processor(
+        settings.options, md::message_filter(settings.only_types, settings.only_instruments));
     apply_every(settings.options, *processor_);
     log_start_record(argc_, argv_);
 }

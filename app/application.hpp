@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "processing/md_processors.hpp"
 
@@ -21,14 +22,17 @@ struct command_line {
     std::string multicast_group;
     std::uint16_t port = 0;
     std::string log_file;                           // empty: standard output
+    std::vector<md::MsgType> only_types;            // empty: every type
+    std::vector<std::uint32_t> only_instruments;    // empty: every message
+    bool json = false;                              // records as JSON objects
     boost::program_options::variables_map options;  // for the processor choice and `every`
 };
 
 // Parses the arguments and checks them in a fixed order, which decides the
 // message a user sees when several things are wrong: library errors, help,
 // version, the local address (an interface name is resolved here), the group,
-// the port. Throws what `init` reports. The `every` check needs the processor
-// and comes later, after the log set-up.
+// the port, the type and instrument lists. Throws what `init` reports. The
+// `every` check needs the processor and comes later, after the log set-up.
 command_line read_command_line(int argc, const char* const* argv);
 
 class basic_application {

@@ -2,7 +2,9 @@
 
 #include <spdlog/spdlog.h>
 
+#include <algorithm>
 #include <memory>
+#include <span>
 #include <stdexcept>
 
 #include "app/log_sinks.hpp"
@@ -11,7 +13,7 @@
 
 namespace tarn {
 
-void set_up_logger(const std::string& file_name) {
+void set_up_logger(const std::string& file_name, records::form form) {
     auto& slot = get_logger();
     // A logger of the same name may be registered from an earlier set-up in
     // this process; the registry holds one name once.
@@ -28,20 +30,18 @@ void set_up_logger(const std::string& file_name) {
     if (!slot) {
         throw std::runtime_error("Unable to acclocate memory for logger.");
     }
-    slot->set_pattern(log_pattern, spdlog::pattern_time_type::local);
+    records::use_form(form);
+    slot->set_pattern(form == records::form::json ? json_log_pattern : log_pattern,
+                      spdlog::pattern_time_type::local);
     if (!file_name.empty()) {
         slot->flush_on(spdlog::level::info);
     }
 }
 
 void log_start_record(int argc, const char* const* argv) {
-    std::string tail;
-    for (int i = 1; i < argc; ++i) {
-        tail += ' ';
-        tail += argv[i];
-    }
-    const auto logger = get_logger();
-    logger->info("Start {} {} {}{}", argc > 0 ? argv[0] : "", version_text, revision_id, tail);
+    const std::span<const char* const> arguments(argv, static_cast<std::size_t>(std::max(argc, 0)));
+    records::start(arguments.empty() ? "" : arguments.front(), version_text, revision_id,
+                   arguments.empty() ? arguments : arguments.subspan(1));
 }
 
 }  // namespace tarn

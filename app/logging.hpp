@@ -2,14 +2,20 @@
 
 #include <string>
 
+#include "processing/records.hpp"
+
 namespace tarn {
 
 inline constexpr const char* logger_name = "md_dump_logger";
 inline constexpr const char* log_pattern = "%Y-%m-%d %H:%M:%S.%F [%L] %v";
+// The JSON form: the same clock, as an RFC 3339 time with the offset from
+// UTC, and the full level name; the record's members follow.
+inline constexpr const char* json_log_pattern =
+    R"({"time":"%Y-%m-%dT%H:%M:%S.%F%z","level":"%l",%v})";
 
 // Fills the logger slot: a file sink appending to `file_name`, or standard
-// output when the name is empty.
-void set_up_logger(const std::string& file_name);
+// output when the name is empty. Records are written in the `form` chosen.
+void set_up_logger(const std::string& file_name, records::form form = records::form::text);
 
 // "Start <program> <version> <revision>" followed by every further argument,
 // each behind one blank.

@@ -33,6 +33,17 @@ po::options_description make_option_description() {
     return options;
 }
 
+po::options_description make_further_options() {
+    po::options_description options("Further options");
+    options.add_options()  //
+        ("only-type", po::value<std::string>()->value_name("LIST"),
+         "only messages of these types, by name or code: OrderAdd,Trade,38 (*)")  //
+        ("only-instrument", po::value<std::string>()->value_name("LIST"),
+         "only messages with an instrumentId in this list: 1234,5678 (*)")  //
+        ("json", "every record as one JSON object per line (*)");
+    return options;
+}
+
 po::variables_map parse_command_line(int argc, const char* const* argv,
                                      const po::options_description& options) {
     po::variables_map parsed;

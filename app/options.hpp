@@ -36,6 +36,9 @@ void validate(boost::any& target, const std::vector<std::string>& values, strict
 // The option table with its caption, in the order of the help text.
 boost::program_options::options_description make_option_description();
 
+// The options added since, in a group of their own after that table.
+boost::program_options::options_description make_further_options();
+
 // Parses the whole argument vector in the library's default style.
 boost::program_options::variables_map parse_command_line(
     int argc, const char* const* argv, const boost::program_options::options_description& options);

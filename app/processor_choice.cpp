@@ -8,23 +8,34 @@
 
 namespace tarn {
 
+namespace {
+
+template <class Processor>
+std::unique_ptr<md::processor> make_processor(md::message_filter filter) {
+    auto processor = std::make_unique<Processor>();
+    processor->show_only(std::move(filter));
+    return processor;
+}
+
+}  // namespace
+
 std::unique_ptr<md::processor> choose_processor(
-    const boost::program_options::variables_map& options) {
+    const boost::program_options::variables_map& options, md::message_filter filter) {
     const bool full_dump = options.count("full-dump") != 0;
     const bool heartbeats = options.count("hb") != 0;
     if (options.count("check-seq") != 0) {
-        return std::make_unique<md::seq_check_processor>();
+        return make_processor<md::seq_check_processor>(std::move(filter));
     }
     if (full_dump) {
         if (heartbeats) {
-            return std::make_unique<md::full_display_processor_with_hb>();
+            return make_processor<md::full_display_processor_with_hb>(std::move(filter));
         }
-        return std::make_unique<md::full_display_processor>();
+        return make_processor<md::full_display_processor>(std::move(filter));
     }
     if (heartbeats) {
-        return std::make_unique<md::display_processor_with_hb>();
+        return make_processor<md::display_processor_with_hb>(std::move(filter));
     }
-    return std::make_unique<md::display_processor>();
+    return make_processor<md::display_processor>(std::move(filter));
 }
 
 void apply_every(const boost::program_options::variables_map& options, md::processor& processor) {

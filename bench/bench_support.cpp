@@ -58,13 +58,14 @@ const char* name_of(log_target target) {
     return "?";
 }
 
-bench_logger::bench_logger(log_target target) {
+bench_logger::bench_logger(log_target target, records::form form) {
     if (target == log_target::file) {
         file_ = std::filesystem::temp_directory_path() / "md_bench.log";
         std::filesystem::remove(file_);
-        set_up_logger(file_.string());  // exactly the logger of a run with --log
+        set_up_logger(file_.string(), form);  // exactly the logger of a run with --log
         return;
     }
+    records::use_form(form);
     std::shared_ptr<spdlog::sinks::sink> sink;
     if (target == log_target::pattern) {
         sink = std::make_shared<pattern_only_sink>();
@@ -72,11 +73,13 @@ bench_logger::bench_logger(log_target target) {
         sink = std::make_shared<spdlog::sinks::null_sink_st>();
     }
     auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
-    logger->set_pattern(log_pattern, spdlog::pattern_time_type::local);
+    logger->set_pattern(form == records::form::json ? json_log_pattern : log_pattern,
+                        spdlog::pattern_time_type::local);
     get_logger() = std::move(logger);
 }
 
 bench_logger::~bench_logger() {
+    records::use_form(records::form::text);
     get_logger().reset();
     spdlog::drop(logger_name);  // the registry holds the file logger too
     if (!file_.empty()) {

@@ -10,6 +10,7 @@
 
 #include "bench/session.hpp"
 #include "processing/receive_loop.hpp"
+#include "processing/records.hpp"
 
 namespace tarn::bench {
 
@@ -38,11 +39,11 @@ enum class log_target {
 
 const char* name_of(log_target target);
 
-// Fills the process-wide logger slot for one benchmark and empties it again,
-// removing the log file it wrote.
+// Fills the process-wide logger slot for one benchmark, with records in
+// `form`, and empties it again, removing the log file it wrote.
 class bench_logger {
   public:
-    explicit bench_logger(log_target target);
+    explicit bench_logger(log_target target, records::form form = records::form::text);
     ~bench_logger();
     bench_logger(const bench_logger&) = delete;
     bench_logger& operator=(const bench_logger&) = delete;

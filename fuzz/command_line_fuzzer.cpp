@@ -1,6 +1,6 @@
 // Arbitrary argument vectors through the command-line reading and checks of
-// `init`, the processor choice and the `every` check: no exit, no file, no
-// socket.
+// `init` (the type and instrument lists included), the filter they make, the
+// processor choice and the `every` check: no exit, no file, no socket.
 //
 // Input: the arguments after the program name, each ended by a zero byte
 // (the last one may lack it).
@@ -59,7 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
         }
         check_run_settings(settings);
-        const auto processor = tarn::choose_processor(settings.options);
+        const auto processor = tarn::choose_processor(
+            settings.options,
+            tarn::md::message_filter(settings.only_types, settings.only_instruments));
         tarn::apply_every(settings.options, *processor);
     } catch (const std::exception&) {
         // A refused command line: init reports it and the process ends with status 1.

@@ -77,9 +77,12 @@ class receive_loop_seeds {
         fs::create_directories(folder_);
     }
 
+    // `json`: records in the JSON form.
     void add(const std::string& name, processor_choice choice,
-             const std::vector<std::string>& datagrams) {
-        std::string input(1, static_cast<char>(choice));
+             const std::vector<std::string>& datagrams, bool json = false) {
+        constexpr int processor_choices = 5;
+        std::string input(
+            1, static_cast<char>(static_cast<int>(choice) + (json ? processor_choices : 0)));
         input += tarn::fuzz::join_datagrams(datagrams);
         write_file(folder_ / name, input);
     }
@@ -121,6 +124,8 @@ void write_receive_loop_seeds(const fs::path& folder) {
                                             session.substr(100, 1300), session.substr(1400)};
     for (const processor_choice choice : all_choices) {
         seeds.add("split_session_" + std::to_string(static_cast<int>(choice)), choice, split);
+        seeds.add("split_session_json_" + std::to_string(static_cast<int>(choice)), choice, split,
+                  true);
     }
 
     // Messages shorter than their layout, and one below the header.
@@ -129,8 +134,11 @@ void write_receive_loop_seeds(const fs::path& folder) {
         short_ones += sample(entry.type, entry.body->size - 1, 1);
     }
     seeds.add("shorter_than_layouts", processor_choice::full_display, {short_ones});
+    seeds.add("shorter_than_layouts_json", processor_choice::full_display, {short_ones}, true);
     seeds.add("below_header", processor_choice::full_display,
               {sample(MsgType::OrderAdd, 10, 1) + bytes_of(end_of_session(2))});
+    seeds.add("below_header_json", processor_choice::full_display,
+              {sample(MsgType::OrderAdd, 10, 1) + bytes_of(end_of_session(2))}, true);
 
     // Heartbeats only, then an empty datagram.
     seeds.add("heartbeats", processor_choice::display_with_hb,
@@ -141,6 +149,8 @@ void write_receive_loop_seeds(const fs::path& folder) {
               {with_length(sample(MsgType::OrderAdd, 72, 1), 0)});
     seeds.add("length_above_buffer", processor_choice::full_display,
               {with_length(sample(MsgType::News, 932, 1), 5000)});
+    seeds.add("length_above_buffer_json", processor_choice::full_display,
+              {with_length(sample(MsgType::News, 932, 1), 5000)}, true);
 
     // A message carried over a datagram by its first length byte alone.
     const std::string order = sample(MsgType::OrderAdd, 72, 1);
@@ -153,6 +163,7 @@ void write_receive_loop_seeds(const fs::path& folder) {
         many += sample(MsgType::OrderAdd, 72, n);
     }
     seeds.add("progress", processor_choice::seq_check, {many, ""});
+    seeds.add("progress_json", processor_choice::seq_check, {many, ""}, true);
 }
 
 void write_message_printer_seeds(const fs::path& folder) {
@@ -175,6 +186,17 @@ void write_message_printer_seeds(const fs::path& folder) {
     write_file(folder / "heartbeat", keep_type + bytes_of(heartbeat()));
     write_file(folder / "end_of_session", keep_type + bytes_of(end_of_session(1)));
     write_file(folder / "below_header", keep_type + std::string(41, '\x01'));
+
+    // Text a JSON string must escape or map: quotes, controls, DEL, C1,
+    // UTF-8, bytes outside UTF-8 and UTF-8 of the characters that stand for them.
+    constexpr std::string_view hostile =
+        "\"\\\x01\x1f\x7f\x80\xc2\x85\xc3\xa9\xef\x9e\x80\xff\xe2\x80\xa8\xf0";
+    message_builder news(MsgType::News);
+    news.set_text("title", hostile).set_text("text", hostile);
+    write_file(folder / "hostile_text", keep_type + bytes_of(news));
+    message_builder structure(MsgType::MarketStructure);
+    structure.set_text("name", hostile);
+    write_file(folder / "hostile_ztext", keep_type + bytes_of(structure));
 }
 
 void write_command_line_seeds(const fs::path& folder) {
@@ -201,6 +223,12 @@ void write_command_line_seeds(const fs::path& folder) {
         {"missing_group", {"--local-ip", "a", "--port", "1"}},
         {"empty_local_ip", {"--local-ip", "", "--interface", "lo"}},
         {"twice", {"--port", "1", "--port", "2"}},
+        {"json_filters",
+         {"--local-ip=1.2.3.4", "--multicast-group=g", "--port=1", "--json", "--only-type",
+          "OrderAdd, 38,Trade", "--only-instrument", "7,4294967295"}},
+        {"unknown_type", {"--local-ip=1.2.3.4", "--multicast-group=g", "--port=1", "--only-type="}},
+        {"bad_instrument",
+         {"--local-ip=1.2.3.4", "--multicast-group=g", "--port=1", "--only-instrument=-1"}},
     };
     for (const auto& [name, arguments] : command_lines) {
         std::string input;

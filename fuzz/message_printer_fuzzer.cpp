@@ -1,6 +1,8 @@
-// Arbitrary bytes of arbitrary length rendered as a message: the header text,
-// the full text by a layout of the catalogue, and a full display processor
-// handed the message the way the receive loop hands it.
+// Arbitrary bytes of arbitrary length rendered as a message: the header text
+// and its JSON, the full text and the JSON by a layout of the catalogue, the
+// message filters, and a full display processor handed the message the way
+// the receive loop hands it, writing text and then JSON records. Every JSON
+// rendering must parse (json_check.hpp).
 //
 // Input: a 2-byte selector, then the message. The selector picks one of the
 // printable types; the last choice keeps the type the message bytes carry.
@@ -11,15 +13,46 @@
 #include <limits>
 #include <memory>
 
+#include "json_check.hpp"
 #include "md/catalogue.hpp"
 #include "md/header.hpp"
+#include "md/json_writer.hpp"
 #include "md/layout_printer.hpp"
+#include "md/message_filter.hpp"
 #include "null_logger.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/records.hpp"
 
 namespace {
 
 using tarn::md::byte_view;
+using tarn::md::message_filter;
+
+// Filters by type, by instrument (ids that sample messages and 0xFF bytes
+// carry) and by both, built once like a run builds its filter.
+const message_filter& filter(std::size_t which) {
+    static const tarn::md::MsgType types[] = {tarn::md::MsgType::OrderAdd,
+                                              tarn::md::MsgType::IndexParams,
+                                              tarn::md::MsgType::ProductSummary};
+    static const std::uint32_t instruments[] = {0, 1, 7, 0x01010101, 0xFFFFFFFF};
+    static const message_filter filters[] = {message_filter(types, {}),
+                                             message_filter({}, instruments),
+                                             message_filter(types, instruments)};
+    return filters[which % std::size(filters)];
+}
+
+// The JSON object of a message line, which must parse.
+template <class Members>
+void check_json(Members members) {
+    auto& out = tarn::md::message_text();
+    out.clear();
+    out << R"({"event":"message")";
+    members(out);
+    out << '}';
+    if (!tarn::fuzz::json_check::valid(out.view())) {
+        std::abort();
+    }
+}
 
 // The message as the receive loop hands it on: `length` is the size of the
 // message, which holds at least the header. One processor serves every run
@@ -27,14 +60,18 @@ using tarn::md::byte_view;
 // is reset.
 void run_processor(const char* message) {
     static tarn::md::full_display_processor_with_hb processor;
-    processor.counts_.clear();
-    processor.errors_ = false;
-    processor.finished_ = false;
-    processor.msg_ = message;
-    processor.header_ = reinterpret_cast<const tarn::md::Header*>(message);
-    processor.process();
-    processor.process_heartbeat();
-    processor.check_finished();
+    for (const auto form : {tarn::records::form::text, tarn::records::form::json}) {
+        tarn::records::use_form(form);
+        processor.counts_.clear();
+        processor.errors_ = false;
+        processor.finished_ = false;
+        processor.msg_ = message;
+        processor.header_ = reinterpret_cast<const tarn::md::Header*>(message);
+        processor.process();
+        processor.process_heartbeat();
+        processor.check_finished();
+    }
+    tarn::records::use_form(tarn::records::form::text);
 }
 
 }  // namespace
@@ -62,12 +99,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (view.holds(sizeof(tarn::md::Header))) {
         out.clear();
         tarn::md::write_header(out, view);
+        check_json([&](tarn::md::text_stream& json) { tarn::md::write_json_header(json, view); });
+        for (std::size_t which = 0; which < 3; ++which) {
+            static_cast<void>(filter(which).shows(view));
+        }
     }
     if (typed) {
         const tarn::md::layout& body = *printable[choice].body;
         out.clear();
         tarn::md::write_message(out, body, view);
-        tarn::md::message_printer{&body}(view);
+        check_json(
+            [&](tarn::md::text_stream& json) { tarn::md::write_json_message(json, body, view); });
+        tarn::md::message_printer{&body}(view, filter(choice));
     }
     if (view.holds(sizeof(tarn::md::Header)) &&
         message_size <= std::numeric_limits<std::uint16_t>::max()) {

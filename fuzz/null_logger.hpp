@@ -1,20 +1,45 @@
 #pragma once
 
+#include <spdlog/details/log_msg.h>
+#include <spdlog/details/null_mutex.h>
 #include <spdlog/logger.h>
-#include <spdlog/sinks/null_sink.h>
+#include <spdlog/sinks/base_sink.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
+#include "json_check.hpp"
 #include "processing/logger.hpp"
+#include "processing/records.hpp"
 
 namespace tarn::fuzz {
 
-// Puts a logger into the process-wide slot whose records are formatted in
-// full, as a real run formats them, and then dropped.
+// Drops every record once the logger has formatted it in full, as a real run
+// formats it. A record of the JSON form must make a valid JSON object: one
+// that does not is a finding.
+class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+  protected:
+    void sink_it_(const spdlog::details::log_msg& message) override {
+        if (records::current_form() != records::form::json) {
+            return;
+        }
+        object_.assign("{").append(message.payload.data(), message.payload.size()).append("}");
+        if (!json_check::valid(object_)) {
+            std::abort();
+        }
+    }
+    void flush_() override {}
+
+  private:
+    std::string object_;
+};
+
+// Puts a logger with that sink into the process-wide slot.
 inline void use_null_logger() {
     if (!get_logger()) {
-        get_logger() = std::make_shared<spdlog::logger>(
-            "md_dump_logger", std::make_shared<spdlog::sinks::null_sink_st>());
+        get_logger() =
+            std::make_shared<spdlog::logger>("md_dump_logger", std::make_shared<checking_sink>());
     }
 }
 

@@ -1,7 +1,9 @@
 // Arbitrary datagrams through the receive loop, its framing and sequence
-// check, into one of the five processors, then the summary.
+// check, into one of the five processors, then the summary, with records as
+// text or as JSON (which must parse).
 //
-// Input: one byte that picks the processor, then datagrams framed as
+// Input: one byte that picks the processor (its value modulo 5) and the form
+// (JSON when the value divided by 5 is odd), then datagrams framed as
 // datagram_framing.hpp describes.
 
 #include <cstddef>
@@ -13,6 +15,7 @@
 #include "null_logger.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/receive_loop.hpp"
+#include "processing/records.hpp"
 
 namespace {
 
@@ -39,6 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     tarn::fuzz::use_null_logger();
     const auto processor = make_processor(data[0]);
+    constexpr unsigned processor_choices = 5;
+    tarn::records::use_form((data[0] / processor_choices) % 2 == 1 ? tarn::records::form::json
+                                                                   : tarn::records::form::text);
     // The smallest interval the command line accepts, so progress records
     // show up within a fuzz input.
     constexpr std::uint64_t smallest_every = 10;
@@ -53,5 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     source.add({});
     tarn::receive_loop(*processor, source);
     processor->print_summary();
+    tarn::records::use_form(tarn::records::form::text);
     return 0;
 }

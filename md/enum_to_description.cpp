@@ -92,6 +92,19 @@ constexpr bool all_well_formed() {
 }
 static_assert(all_well_formed(), "description tables are sorted, unique and non-empty");
 
+// Descriptions are printable ASCII without '"' or '\', so JSON quotes them as
+// they are.
+constexpr bool all_plain() {
+    return std::all_of(all_tables.begin(), all_tables.end(), [](const enum_table* table) {
+        return std::all_of(table->entries.begin(), table->entries.end(), [](const enum_entry& e) {
+            return std::all_of(e.text.begin(), e.text.end(), [](char c) {
+                return c >= 0x20 && c < 0x7F && c != '"' && c != '\\';
+            });
+        });
+    });
+}
+static_assert(all_plain(), "descriptions need no escaping in JSON");
+
 // Every message names its type, and the type codes have wide holes between
 // them: the position of each code's entry, straight by code.
 constexpr std::uint8_t no_entry = 0xFF;
@@ -140,6 +153,12 @@ enum_to_description& enum_to_description::instance() {
 }
 
 enum_to_description::enum_to_description() : tables_(all_tables) {}
+
+std::string_view enum_to_description::known_description(const enum_table& table,
+                                                        std::int32_t value) {
+    const enum_entry* found = find_entry(table, value);
+    return found != nullptr ? found->text : std::string_view();
+}
 
 std::string_view enum_to_description::describe(const enum_table& table, std::int32_t value) {
     if (const enum_entry* found = find_entry(table, value)) {

@@ -37,6 +37,11 @@ class enum_to_description {
     // The same for a raw value read from the wire, as the layout printer has it.
     std::string_view describe(const enum_table& table, std::int32_t value);
 
+    // The description of `value` in its table, or an empty view when the
+    // table has none (descriptions are never empty, and are printable ASCII
+    // without '"' or '\').
+    static std::string_view known_description(const enum_table& table, std::int32_t value);
+
     const std::array<const enum_table*, table_count>& tables() const noexcept { return tables_; }
 
   private:

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "md/enum_to_description.hpp"
+#include "md/field_values.hpp"
 #include "md/header.hpp"
 #include "md/value_writers.hpp"
 
@@ -13,59 +14,7 @@ namespace tarn::md {
 
 namespace {
 
-std::int32_t load_enumeration(const field& f, byte_view container) {
-    if (f.kind.width == 2) {
-        return container.load<std::uint16_t>(f.offset);
-    }
-    if (f.kind.names->is_signed) {
-        return container.load<std::int8_t>(f.offset);
-    }
-    return container.load<std::uint8_t>(f.offset);
-}
-
-// The longest description of a table, or the longest fallback (a 32-bit
-// value in decimal) when that is longer.
-constexpr std::size_t description_room(const enum_table& table) {
-    std::size_t longest = 11;
-    for (const enum_entry& entry : table.entries) {
-        longest = std::max(longest, entry.text.size());
-    }
-    return longest;
-}
-
-// "value(description)" at `at`, which has room for it.
-char* write_enumeration(char* at, std::int32_t value, std::string_view description) {
-    at = write_integer(at, value);
-    *at++ = '(';
-    std::memcpy(at, description.data(), description.size());
-    at += description.size();
-    *at++ = ')';
-    return at;
-}
-
-// A number, flag or timestamp of kind `Kind` at `at`, which has room for it.
-template <value_kind Kind>
-char* write_number(char* at, const field& f, byte_view container) {
-    if constexpr (Kind == value_kind::uint8 || Kind == value_kind::flag) {
-        // A flag byte other than 0 and 1 prints as its number.
-        return write_integer(at, container.load<std::uint8_t>(f.offset));
-    } else if constexpr (Kind == value_kind::int8) {
-        return write_integer(at, container.load<std::int8_t>(f.offset));
-    } else if constexpr (Kind == value_kind::uint16) {
-        return write_integer(at, container.load<std::uint16_t>(f.offset));
-    } else if constexpr (Kind == value_kind::uint32) {
-        return write_integer(at, container.load<std::uint32_t>(f.offset));
-    } else if constexpr (Kind == value_kind::uint64) {
-        return write_integer(at, container.load<std::uint64_t>(f.offset));
-    } else if constexpr (Kind == value_kind::int64) {
-        return write_integer(at, container.load<std::int64_t>(f.offset));
-    } else {
-        static_assert(Kind == value_kind::timestamp);
-        return write_timestamp_value(at, container.load<std::uint64_t>(f.offset));
-    }
-}
-
-// A number, enumeration, flag or timestamp at `at`, which has room for it.
+// A number, flag or timestamp at `at`, which has room for it.
 char* write_scalar(char* at, const field& f, byte_view container) {
     switch (f.kind.kind) {
         case value_kind::uint8:
@@ -83,11 +32,6 @@ char* write_scalar(char* at, const field& f, byte_view container) {
             return write_number<value_kind::int64>(at, f, container);
         case value_kind::timestamp:
             return write_number<value_kind::timestamp>(at, f, container);
-        case value_kind::enumeration: {
-            const std::int32_t value = load_enumeration(f, container);
-            return write_enumeration(
-                at, value, enum_to_description::instance().describe(*f.kind.names, value));
-        }
         default:
             return at;
     }
@@ -145,9 +89,7 @@ char* write_header_field(char* at, byte_view header) {
     at += f.name.size();
     *at++ = '=';
     if constexpr (f.kind.kind == value_kind::enumeration) {
-        const std::int32_t value = load_enumeration(f, header);
-        at = write_enumeration(at, value,
-                               enum_to_description::instance().describe(*f.kind.names, value));
+        at = enumeration_text(*f.kind.names, load_enumeration(f, header)).write(at);
     } else {
         at = write_number<f.kind.kind>(at, f, header);
     }
@@ -160,10 +102,6 @@ char* write_header_fields(char* at, byte_view header, std::index_sequence<Index.
     ((at = write_header_field<Index>(at, header)), ...);
     return at;
 }
-
-}  // namespace
-
-namespace {
 
 // "|name=" at `at`, nothing for a bare value.
 char* write_label(char* at, std::string_view name) {
@@ -214,12 +152,8 @@ text_stream& write_field(text_stream& out, const field& f, byte_view container) 
         case value_kind::timestamp:
             return write_number_field<value_kind::timestamp>(out, f, container);
         case value_kind::enumeration: {
-            const std::int32_t value = load_enumeration(f, container);
-            const std::string_view description =
-                enum_to_description::instance().describe(*f.kind.names, value);
-            return write_labelled(out, f, integer_room + 2 + description.size(), [&](char* at) {
-                return write_enumeration(at, value, description);
-            });
+            const enumeration_text value(*f.kind.names, load_enumeration(f, container));
+            return write_labelled(out, f, value.room(), [&](char* at) { return value.write(at); });
         }
         default:  // text, blocks and lists write themselves
             out.commit(write_label(out.reserve(f.name.size() + 2), f.name));
@@ -254,14 +188,8 @@ text_stream& write_value(text_stream& out, const field& f, byte_view container) 
                            std::min<std::size_t>(count, f.kind.count));
             return out;
         }
-        case value_kind::enumeration: {
-            const std::int32_t value = load_enumeration(f, container);
-            const std::string_view description =
-                enum_to_description::instance().describe(*f.kind.names, value);
-            out.commit(write_enumeration(out.reserve(integer_room + 2 + description.size()), value,
-                                         description));
-            return out;
-        }
+        case value_kind::enumeration:
+            return write_enum(out, *f.kind.names, load_enumeration(f, container));
         default:
             out.commit(write_scalar(out.reserve(scalar_room(f.kind)), f, container));
             return out;

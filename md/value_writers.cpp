@@ -92,13 +92,11 @@ constexpr auto text_substitutions = make_text_substitutions();
 }  // namespace
 
 text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t value) {
-    out << value << '(' << enum_to_description::instance().describe(table, value) << ')';
+    const enumeration_text text(table, value);
+    out.commit(text.write(out.reserve(text.room())));
     return out;
 }
 
-namespace {
-
-// The calendar form of a time at `at`, which has room for calendar_room characters.
 char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds) {
     auto& second = cached_second();
     if (second.second != seconds) {
@@ -110,8 +108,6 @@ char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds)
     write_nine_digits(at, nanoseconds);
     return at + 9;
 }
-
-}  // namespace
 
 text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds) {
     out.commit(write_calendar(out.reserve(calendar_room), seconds, nanoseconds));

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string_view>
 #include <type_traits>
 
 #include "md/enum_to_description.hpp"
@@ -9,8 +11,32 @@
 
 namespace tarn::md {
 
-// "value(description)", the description from the value's table or, when the
-// table has none, the value's own decimal text.
+// An enumerated value as it prints, "value(description)", the description
+// from the value's table or, when the table has none, the value's own decimal
+// text: the one place that renders one. The description is looked up once,
+// so the room made for the text is exactly what it needs.
+class enumeration_text {
+  public:
+    enumeration_text(const enum_table& table, std::int32_t value)
+        : value_(value), description_(enum_to_description::instance().describe(table, value)) {}
+
+    std::size_t room() const noexcept { return integer_room + 2 + description_.size(); }
+
+    // Writes the text at `at`, which has room() characters; returns the end.
+    char* write(char* at) const {
+        at = write_integer(at, value_);
+        *at++ = '(';
+        std::memcpy(at, description_.data(), description_.size());
+        at += description_.size();
+        *at++ = ')';
+        return at;
+    }
+
+  private:
+    std::int32_t value_;
+    std::string_view description_;
+};
+
 text_stream& write_enum(text_stream& out, const enum_table& table, std::int32_t value);
 
 template <described_enum E>
@@ -35,6 +61,10 @@ char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch);
 // ".nnnnnnnnn". With the raw count and the parentheses, a timestamp field.
 inline constexpr std::size_t calendar_room = 11 + 15 + 10;
 inline constexpr std::size_t timestamp_value_room = integer_room + 1 + calendar_room + 1;
+
+// The calendar form of a time at `at`, which has room for calendar_room
+// characters; returns the end.
+char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds);
 
 // A text(N) field: every byte, 0x20 to 0x80 as itself and any other as ".".
 text_stream& write_text(text_stream& out, const char* bytes, std::size_t size);

@@ -2,9 +2,10 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
+#include <vector>
 
-#include "processing/grouped_count.hpp"
-#include "processing/logger.hpp"
+#include "processing/records.hpp"
 
 namespace tarn {
 
@@ -49,19 +50,12 @@ class generic_processor {
 
 template <class MsgTypeT, class HeaderT, class SeqNumT, class NamesT>
 void generic_processor<MsgTypeT, HeaderT, SeqNumT, NamesT>::print_summary() {
-    const auto& logger = get_logger();
-    if (errors_) {
-        logger->warn("There were some errors.");
-    }
-    logger->info("{} messages received", grouped_count{received_});
-    if (lost_ != 0) {
-        logger->warn("{} messages lost", grouped_count{lost_});
-    }
-    constexpr unsigned name_width = 40;
+    std::vector<records::type_count> counts;
+    counts.reserve(counts_.size());
     for (const auto& [type, count] : counts_) {
-        const auto count_text = spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
-        logger->info("{:{}} {}", NamesT::instance().describe(type), name_width, count_text);
+        counts.push_back({std::string(NamesT::instance().describe(type)), count});
     }
+    records::summary(errors_, received_, lost_, counts);
 }
 
 }  // namespace tarn

@@ -1,41 +1,19 @@
 #include "processing/md_processors.hpp"
 
 #include "md/catalogue.hpp"
-#include "md/layout_printer.hpp"
 #include "md/layouts/session_messages.hpp"
+#include "processing/records.hpp"
 
 namespace tarn::md {
 
-namespace {
-
-// The header text of `message`, rendered into the one message text stream.
-std::string_view header_text(byte_view message) {
-    auto& out = message_text();
-    out.clear();
-    write_header(out, message);
-    return out.view();
-}
-
-// One info record of ready text. Handed to the logger as it is: the record is
-// the same as with the format "{}", without copying the text into a format
-// buffer first, which for texts over 250 bytes means an allocation.
-void log_text(std::string_view text) {
-    get_logger()->log(spdlog::level::info, spdlog::string_view_t(text.data(), text.size()));
-}
-
-void log_header(byte_view message) { log_text(header_text(message)); }
-
-}  // namespace
-
-bool message_printer::operator()(byte_view message) const {
-    auto& out = message_text();
-    out.clear();
-    if (!write_message(out, *body, message)) {
-        get_logger()->warn("Message shorter than its layout, {} of {} bytes: {}", message.size(),
-                           body->size, header_text(message));
+bool message_printer::operator()(byte_view message, const message_filter& filter) const {
+    if (!message.holds(body->size)) {
+        records::short_message(message, body->size);
         return false;
     }
-    log_text(out.view());
+    if (filter.shows(message)) {
+        records::message(message, body);
+    }
     return true;
 }
 
@@ -56,9 +34,16 @@ void basic_processor::check_finished() {
     }
 }
 
-void display_processor::process() { log_header(message()); }
+void basic_processor::show_header() const {
+    const byte_view current = message();
+    if (filter_.shows(current)) {
+        records::message(current, nullptr);
+    }
+}
 
-void display_processor_with_hb::process_heartbeat() { log_header(message()); }
+void display_processor::process() { show_header(); }
+
+void display_processor_with_hb::process_heartbeat() { show_header(); }
 
 full_display_processor::full_display_processor() {
     for (const catalogue_entry& entry : printable_messages()) {
@@ -71,20 +56,20 @@ void full_display_processor::process() {
     const byte_view current = message();
     const auto printer = msg_printers_.find(current.load<MsgType>(msg_type_offset));
     if (printer == msg_printers_.end()) {
-        get_logger()->warn("Unknown message {}", header_text(current));
+        records::unknown_message(current);
         errors_ = true;
         return;
     }
-    if (!printer->second(current)) {
+    if (!printer->second(current, filter_)) {
         errors_ = true;
     }
 }
 
-void full_display_processor_with_hb::process_heartbeat() { log_header(message()); }
+void full_display_processor_with_hb::process_heartbeat() { show_header(); }
 
 void seq_check_processor::process() {
     if (every != 0 && received_ != 0 && received_ % every == 0) {
-        get_logger()->info("{} messages received so far", grouped_count{received_});
+        records::progress(received_);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "md/enum_to_description.hpp"
 #include "md/header.hpp"
 #include "md/layout.hpp"
+#include "md/message_filter.hpp"
 #include "processing/generic_processor.hpp"
 
 namespace tarn::md {
@@ -13,21 +14,33 @@ namespace tarn::md {
 using processor = tarn::generic_processor<MsgType, Header, unsigned int, enum_to_description>;
 
 // The printer of one message type: renders the message by its layout and
-// writes it as one info record. A message shorter than its layout is not
-// read; a warning names both sizes and the printer returns false.
+// writes it as one info record, unless `filter` hides it. A message shorter
+// than its layout is not read; a warning names both sizes and the printer
+// returns false.
 struct message_printer {
     const layout* body;
-    bool operator()(byte_view message) const;
+    bool operator()(byte_view message, const message_filter& filter = {}) const;
 };
 
-// Adds the end-of-session test. Never used by itself.
+// Adds the end-of-session test and the filter of message lines. Never used
+// by itself.
 class basic_processor : public processor {
   public:
     void check_finished() override;
 
+    // From now on, message lines only for the messages `filter` shows.
+    // Warnings, errors, progress, the sequence check and the counts still see
+    // every message.
+    void show_only(message_filter filter) { filter_ = std::move(filter); }
+
   protected:
     // The current message: exactly the `length` bytes the receive loop handed on.
     byte_view message() const;
+
+    // The header line of the current message, when the filter shows it.
+    void show_header() const;
+
+    message_filter filter_;
 };
 
 // Writes the header text of every message.

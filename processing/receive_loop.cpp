@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "md/header.hpp"
-#include "processing/logger.hpp"
+#include "processing/records.hpp"
 
 namespace tarn {
 
@@ -19,8 +19,7 @@ std::size_t length_at(const char* bytes) {
 void handle_message(md::processor& processor, md::byte_view message) {
     if (!message.holds(sizeof(md::Header))) {
         // Too short to be a message: nothing of it is read beyond its length.
-        get_logger()->warn("Message length {} is below the {}-byte header; skipped", message.size(),
-                           sizeof(md::Header));
+        records::length_below_header(message.size(), sizeof(md::Header));
         processor.errors_ = true;
         return;
     }
@@ -46,14 +45,11 @@ void check_sequence(md::processor& processor, unsigned int seq_num) {
     if (expected == 0 || seq_num == 0 || seq_num == expected) {
         processor.expected_seq_num_ = seq_num + 1;
     } else if (seq_num < expected) {
-        get_logger()->error("Resend of message with seqNum {}, expected seqNum {}", seq_num,
-                            expected);
+        records::resend(seq_num, expected);
         processor.errors_ = true;
     } else {
         const unsigned int gap = seq_num - expected;
-        get_logger()->error(
-            "Out of sync message. Expected seqNum {}, received seqNum {}, {} messages lost",
-            expected, seq_num, gap);
+        records::gap(expected, seq_num, gap);
         processor.lost_ += gap;
         processor.errors_ = true;
         processor.expected_seq_num_ = seq_num + 1;
@@ -67,8 +63,7 @@ bool message_framer::acceptable(std::size_t length) {
     if (length > carry_buffer_.size()) {
         // It could never complete: end now rather than wait for datagrams
         // that can only fill the carry.
-        get_logger()->error("Message length {} exceeds the {}-byte receive buffer; reception ended",
-                            length, carry_buffer_.size());
+        records::length_over_buffer(length, carry_buffer_.size());
         processor_.errors_ = true;
         return false;
     }

@@ -89,6 +89,31 @@ TEST(CommandLine, LocalAddressWinsAndPortZeroIsAccepted) {
                    "Invalid every: 9");
 }
 
+// The lists are checked before the log is touched; "every" failing last
+// shows that the rest was accepted, prefixes of the new options included.
+TEST(CommandLine, TypeAndInstrumentLists) {
+    const auto with = [](std::vector<std::string> more) {
+        std::vector<std::string> args{"--local-ip", "10.0.0.1", "--multicast-group",
+                                      "239.1.1.1",  "--port",   "5000"};
+        args.insert(args.end(), more.begin(), more.end());
+        return md_dump(args);
+    };
+    const auto refused = with({"--only-type", "Trade,Bogus"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err.rfind("Unknown message type 'Bogus' in --only-type. The types are "
+                                "Heartbeat, OrderAdd, OrderModify,",
+                                0),
+              0U)
+        << refused.err;
+    expect_failure(with({"--only-instrument", "7,x"}),
+                   "Invalid instrument id 'x' in --only-instrument: a number from 0 to 4294967295");
+    expect_failure(with({"--only-t", "OrderAdd, 38", "--only-i", "7", "--j", "--every", "9"}),
+                   "Invalid every: 9");
+    expect_failure(
+        with({"--only", "1"}),
+        "option '--only' is ambiguous and matches '--only-instrument', and '--only-type'");
+}
+
 TEST(CommandLine, LogFileOnlyOnceTheChecksBeforeItPassed) {
     const std::filesystem::path log = std::filesystem::temp_directory_path() /
                                       ("md_dump_cli_" + std::to_string(getpid()) + ".log");

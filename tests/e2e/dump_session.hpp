@@ -55,11 +55,13 @@ class dump_session {
     // Waits for the end of the run; the log's lines after their prefixes.
     process_result finish() {
         auto result = process_->wait(std::chrono::seconds(20));
-        log_ = log_messages(read_file(log_path_));
+        raw_log_ = read_file(log_path_);
+        log_ = log_messages(raw_log_);
         return result;
     }
 
     const std::vector<std::string>& log() const { return log_; }
+    const std::string& raw_log() const { return raw_log_; }
 
   private:
     std::string log_path_ = (std::filesystem::temp_directory_path() /
@@ -69,6 +71,7 @@ class dump_session {
     multicast_sender sender_{test_group, test_port};
     bool joined_ = false;
     std::vector<std::string> log_;
+    std::string raw_log_;
 };
 
 }  // namespace tarn::testing

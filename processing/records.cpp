@@ -1,0 +1,306 @@
+#include "processing/records.hpp"
+
+#include <spdlog/logger.h>
+
+#include <concepts>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <utility>
+
+#include "md/header.hpp"
+#include "md/json_writer.hpp"
+#include "md/layout_printer.hpp"
+#include "md/text_stream.hpp"
+#include "processing/grouped_count.hpp"
+#include "processing/logger.hpp"
+
+namespace tarn::records {
+
+namespace {
+
+using spdlog::level::level_enum;
+
+form& chosen_form() {
+    static form chosen = form::text;
+    return chosen;
+}
+
+// The members of the JSON record being written. Message text is rendered
+// apart, in md::message_text(), as a record may quote a message's header.
+md::text_stream& record_text() {
+    // Created on first use and released at process exit.
+    static const auto stream = std::make_unique<md::text_stream>();
+    return *stream;
+}
+
+void log_ready(level_enum level, std::string_view text) {
+    get_logger()->log(level, spdlog::string_view_t(text.data(), text.size()));
+}
+
+// One member of a JSON record: a number, a yes or no, a text, or JSON that a
+// function writes (an object or an array). It only refers to what it is
+// given, which lives until the record is written.
+class member {
+  public:
+    member(std::string_view name, bool value)
+        : name_(name), kind_(kind::boolean), number_(value ? 1 : 0) {}
+
+    template <std::integral T>
+    requires(!std::same_as<T, bool>) member(std::string_view name, T value) : name_(name) {
+        if constexpr (std::is_signed_v<T>) {
+            kind_ = kind::signed_number;
+            signed_number_ = value;
+        } else {
+            kind_ = kind::number;
+            number_ = value;
+        }
+    }
+
+    member(std::string_view name, std::string_view text)
+        : name_(name), kind_(kind::text), text_(text) {}
+    member(std::string_view name, const char* text) : member(name, std::string_view(text)) {}
+
+    template <class Write>
+    requires std::invocable<const Write&, md::text_stream&> member(std::string_view name,
+                                                                   const Write& write)
+        : name_(name), kind_(kind::json), write_(&call<Write>), writer_(&write) {}
+
+    // ,"name":value
+    void write(md::text_stream& out) const {
+        out << ',';
+        md::write_json_string(out, name_);
+        out << ':';
+        switch (kind_) {
+            case kind::boolean:
+                out << (number_ != 0 ? "true" : "false");
+                break;
+            case kind::number:
+                out << number_;
+                break;
+            case kind::signed_number:
+                out << signed_number_;
+                break;
+            case kind::text:
+                md::write_json_string(out, text_);
+                break;
+            case kind::json:
+                write_(writer_, out);
+                break;
+        }
+    }
+
+  private:
+    enum class kind : std::uint8_t { boolean, number, signed_number, text, json };
+
+    template <class Write>
+    static void call(const void* write, md::text_stream& out) {
+        (*static_cast<const Write*>(write))(out);
+    }
+
+    std::string_view name_;
+    kind kind_ = kind::number;
+    std::uint64_t number_ = 0;
+    std::int64_t signed_number_ = 0;
+    std::string_view text_;
+    void (*write_)(const void*, md::text_stream&) = nullptr;
+    const void* writer_ = nullptr;
+};
+
+// "event":"<event>", the members, "text":"<text>", as one record.
+void write_json(level_enum level, std::string_view event, std::initializer_list<member> members,
+                std::string_view text) {
+    auto& out = record_text();
+    out.clear();
+    out << R"("event":)";
+    md::write_json_string(out, event);
+    for (const member& m : members) {
+        m.write(out);
+    }
+    out << R"(,"text":)";
+    md::write_json_string(out, text);
+    log_ready(level, out.view());
+}
+
+// One record that is not a message line: the text of `format` and `args`,
+// or in JSON the event, the members and that text.
+template <class... Args>
+void write_record(level_enum level, std::string_view event, std::initializer_list<member> members,
+                  spdlog::format_string_t<Args...> format, Args&&... args) {
+    if (current_form() == form::text) {
+        get_logger()->log(level, format, std::forward<Args>(args)...);
+        return;
+    }
+    spdlog::memory_buf_t text;
+    spdlog::fmt_lib::format_to(std::back_inserter(text), format, std::forward<Args>(args)...);
+    write_json(level, event, members, {text.data(), text.size()});
+}
+
+// The header text of a message, in md::message_text().
+std::string_view header_text(md::byte_view message) {
+    auto& out = md::message_text();
+    out.clear();
+    md::write_header(out, message);
+    return out.view();
+}
+
+// The header of a message as a JSON object.
+auto header_object(md::byte_view message) {
+    return [message](md::text_stream& out) { md::write_json_header_object(out, message); };
+}
+
+// One formatted line at a time, in a buffer kept for the next.
+class line_text {
+  public:
+    template <class... Args>
+    std::string_view operator()(spdlog::format_string_t<Args...> format, Args&&... args) {
+        text_.clear();
+        spdlog::fmt_lib::format_to(std::back_inserter(text_), format, std::forward<Args>(args)...);
+        return {text_.data(), text_.size()};
+    }
+
+  private:
+    spdlog::memory_buf_t text_;
+};
+
+// The lines of a summary's text form with their levels, in order.
+template <class Line>
+void summary_lines(bool errors, std::uint64_t received, std::uint64_t lost,
+                   std::span<const type_count> counts, Line line) {
+    line_text format;
+    if (errors) {
+        line(spdlog::level::warn, format("There were some errors."));
+    }
+    line(spdlog::level::info, format("{} messages received", grouped_count{received}));
+    if (lost != 0) {
+        line(spdlog::level::warn, format("{} messages lost", grouped_count{lost}));
+    }
+    constexpr unsigned name_width = 40;
+    for (const auto& [name, count] : counts) {
+        const auto count_text = spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
+        line(spdlog::level::info, format("{:{}} {}", name, name_width, count_text));
+    }
+}
+
+}  // namespace
+
+void use_form(form chosen) { chosen_form() = chosen; }
+
+form current_form() { return chosen_form(); }
+
+void start(std::string_view program, std::string_view version, std::string_view revision,
+           std::span<const char* const> arguments) {
+    std::string tail;
+    for (const char* argument : arguments) {
+        tail += ' ';
+        tail += argument;
+    }
+    const auto argument_array = [arguments](md::text_stream& out) {
+        out << '[';
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            if (i > 0) {
+                out << ',';
+            }
+            md::write_json_string(out, arguments[i]);
+        }
+        out << ']';
+    };
+    write_record(spdlog::level::info, "start",
+                 {{"program", program},
+                  {"version", version},
+                  {"revision", revision},
+                  {"arguments", argument_array}},
+                 "Start {} {} {}{}", program, version, revision, tail);
+}
+
+void message(md::byte_view message, const md::layout* body) {
+    auto& out = md::message_text();
+    out.clear();
+    if (current_form() == form::json) {
+        out << R"("event":"message")";
+        if (body == nullptr) {
+            md::write_json_header(out, message);
+        } else {
+            md::write_json_message(out, *body, message);
+        }
+    } else if (body == nullptr) {
+        md::write_header(out, message);
+    } else {
+        md::write_message(out, *body, message);
+    }
+    log_ready(spdlog::level::info, out.view());
+}
+
+void gap(unsigned int expected, unsigned int received, unsigned int lost) {
+    write_record(spdlog::level::err, "gap",
+                 {{"expected", expected}, {"received", received}, {"lost", lost}},
+                 "Out of sync message. Expected seqNum {}, received seqNum {}, {} messages lost",
+                 expected, received, lost);
+}
+
+void resend(unsigned int received, unsigned int expected) {
+    write_record(spdlog::level::err, "resend", {{"received", received}, {"expected", expected}},
+                 "Resend of message with seqNum {}, expected seqNum {}", received, expected);
+}
+
+void length_below_header(std::size_t length, std::size_t header_size) {
+    write_record(spdlog::level::warn, "length_below_header",
+                 {{"length", length}, {"header_size", header_size}},
+                 "Message length {} is below the {}-byte header; skipped", length, header_size);
+}
+
+void length_over_buffer(std::size_t length, std::size_t buffer_size) {
+    write_record(spdlog::level::err, "length_over_buffer",
+                 {{"length", length}, {"buffer_size", buffer_size}},
+                 "Message length {} exceeds the {}-byte receive buffer; reception ended", length,
+                 buffer_size);
+}
+
+void unknown_message(md::byte_view message) {
+    write_record(spdlog::level::warn, "unknown_message", {{"header", header_object(message)}},
+                 "Unknown message {}", header_text(message));
+}
+
+void short_message(md::byte_view message, std::size_t layout_size) {
+    write_record(spdlog::level::warn, "short_message",
+                 {{"length", message.size()},
+                  {"layout_size", layout_size},
+                  {"header", header_object(message)}},
+                 "Message shorter than its layout, {} of {} bytes: {}", message.size(), layout_size,
+                 header_text(message));
+}
+
+void progress(std::uint64_t received) {
+    write_record(spdlog::level::info, "progress", {{"received", received}},
+                 "{} messages received so far", grouped_count{received});
+}
+
+void summary(bool errors, std::uint64_t received, std::uint64_t lost,
+             std::span<const type_count> counts) {
+    if (current_form() == form::text) {
+        summary_lines(errors, received, lost, counts, log_ready);
+        return;
+    }
+    // One record; its text is the lines of the text form.
+    std::string text;
+    summary_lines(errors, received, lost, counts, [&](level_enum /*level*/, std::string_view line) {
+        text.append(text.empty() ? "" : "\n").append(line);
+    });
+    const auto count_object = [counts](md::text_stream& out) {
+        out << '{';
+        for (std::size_t i = 0; i < counts.size(); ++i) {
+            if (i > 0) {
+                out << ',';
+            }
+            md::write_json_string(out, counts[i].name);
+            out << ':' << counts[i].count;
+        }
+        out << '}';
+    };
+    write_json(
+        errors ? spdlog::level::warn : spdlog::level::info, "summary",
+        {{"errors", errors}, {"received", received}, {"lost", lost}, {"counts", count_object}},
+        text);
+}
+
+}  // namespace tarn::records

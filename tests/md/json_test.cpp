@@ -1,0 +1,181 @@
+// The JSON of every printable type, read back by Python's json module: each
+// message must parse, give back the exact bytes of every text field, and
+// rebuild its text form byte for byte (tests/support/check_json.py). Values
+// come from walking the layouts: typical ones, the highest and the lowest
+// of every kind, and hostile text.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include "md/catalogue.hpp"
+#include "md/header.hpp"
+#include "md/json_writer.hpp"
+#include "process.hpp"
+#include "render.hpp"
+
+namespace tarn::md {
+namespace {
+
+// Quotes, controls, DEL, C1, UTF-8, bytes outside UTF-8 and the UTF-8 of a
+// character that stands for such a byte.
+constexpr std::string_view hostile =
+    "\"\\\x01\n\x1f\x7f\x80\xc2\x85\xc3\xa9 \xef\x9e\x80\xff\xe2\x80\xa8\xf0\x9f\x98\x80\xe0\x80";
+
+enum class fill { typical, highest, lowest };
+
+constexpr field count_field{0, "count", uint8};
+
+// Calls visit(field, offset) for every value of `of` placed at `base`, in
+// the order the walks write them: into blocks and list elements, and for a
+// counted list its count, then the elements it counts within its capacity.
+template <class Visit>
+void for_each_value(const layout& of, std::size_t base, const std::vector<char>& bytes,
+                    Visit& visit) {
+    for (const field& f : of.fields) {
+        const std::size_t at = base + f.offset;
+        std::size_t first = at;
+        std::size_t count = f.kind.count;
+        switch (f.kind.kind) {
+            case value_kind::block:
+                for_each_value(*f.kind.element, at, bytes, visit);
+                break;
+            case value_kind::counted_list:
+                visit(count_field, at);
+                count = std::min<std::size_t>(count, static_cast<unsigned char>(bytes.at(at)));
+                ++first;
+                [[fallthrough]];
+            case value_kind::list:
+                for (std::size_t i = 0; i < count; ++i) {
+                    for_each_value(*f.kind.element, first + i * f.kind.element->size, bytes, visit);
+                }
+                break;
+            default:
+                visit(f, at);
+        }
+    }
+}
+
+bool is_signed(const field& f) {
+    return f.kind.kind == value_kind::int8 || f.kind.kind == value_kind::int64 ||
+           (f.kind.kind == value_kind::enumeration && f.kind.names->is_signed);
+}
+
+// The value `style` gives field `f` at `at`, little-endian in its width.
+void set_value(message_builder& m, const field& f, std::size_t at, fill style) {
+    const std::size_t width = f.kind.width;
+    if (f.kind.kind == value_kind::text || f.kind.kind == value_kind::ztext) {
+        m.text(at, style == fill::typical ? f.name : style == fill::lowest ? hostile : "", width);
+        if (style == fill::highest) {
+            m.raw(at, std::string(width, '\xff'));
+        }
+        return;
+    }
+    const std::uint64_t sign = std::uint64_t{1} << (8 * width - 1);
+    std::uint64_t value = 0;
+    if (&f == &count_field) {
+        value = style == fill::typical ? 2 : style == fill::lowest ? 3 : 255;
+    } else if (style == fill::highest) {
+        value = is_signed(f) ? sign - 1 : ~std::uint64_t{0};
+    } else if (style == fill::lowest) {
+        value = is_signed(f) ? sign : 0;
+    } else if (f.kind.kind == value_kind::enumeration) {
+        value = static_cast<std::uint64_t>(
+            f.kind.names->entries[at % f.kind.names->entries.size()].value);
+    } else {
+        value =
+            f.kind.kind == value_kind::timestamp ? 1'700'000'000'123'456'789ULL + at : at * 1001;
+    }
+    m.raw(at, std::string_view(reinterpret_cast<const char*>(&value), width));
+}
+
+message_builder filled(const catalogue_entry& entry, fill style) {
+    message_builder m(entry.type, *entry.body);
+    auto set = [&](const field& f, std::size_t at) {
+        if (at >= msg_type_offset + sizeof(MsgType)) {  // length and type stay
+            set_value(m, f, at, style);
+        }
+    };
+    for_each_value(header_layout, 0, m.bytes(), set);
+    for_each_value(*entry.body, 0, m.bytes(), set);
+    return m;
+}
+
+// The text fields of a message in walk order: "t30:<hex>", "z50:<hex>".
+std::string text_fields(const message_builder& m, const layout& body) {
+    std::string leaves;
+    auto collect = [&](const field& f, std::size_t at) {
+        if (f.kind.kind != value_kind::text && f.kind.kind != value_kind::ztext) {
+            return;
+        }
+        leaves += leaves.empty() ? "" : " ";
+        leaves +=
+            (f.kind.kind == value_kind::text ? "t" : "z") + std::to_string(f.kind.width) + ":";
+        for (std::size_t i = 0; i < f.kind.width; ++i) {
+            constexpr std::string_view hex = "0123456789abcdef";
+            const auto byte = static_cast<unsigned char>(m.bytes().at(at + i));
+            leaves += hex[byte >> 4U];
+            leaves += hex[byte & 0xFU];
+        }
+    };
+    for_each_value(body, 0, m.bytes(), collect);
+    return leaves.empty() ? "-" : leaves;
+}
+
+TEST(JsonMessages, EveryTypeParsesAndGivesBackItsTextForm) {
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("md_dump_json_" + std::to_string(::getpid()) + ".txt");
+    std::size_t written = 0;
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (const catalogue_entry& entry : printable_messages()) {
+            for (const fill style : {fill::typical, fill::highest, fill::lowest}) {
+                const message_builder m = filled(entry, style);
+                text_stream json;
+                json << R"({"event":"message")";
+                ASSERT_TRUE(write_json_message(json, *entry.body,
+                                               byte_view(m.view().data(), m.view().size())));
+                json << '}';
+                out << json.view() << '\n'
+                    << testing::full_text(m) << '\n'
+                    << text_fields(m, *entry.body) << '\n';
+                ++written;
+            }
+        }
+    }
+    const auto result =
+        testing::run_process({PYTHON3, CHECK_JSON_SCRIPT, "messages", path.string()});
+    std::filesystem::remove(path);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, std::to_string(written) + "\n");
+    EXPECT_EQ(result.status, 0);
+}
+
+// A short view gives the whole fields it holds, as the header text does.
+TEST(JsonMessages, ShortViewsAndStrings) {
+    message_builder m(MsgType::OrderAdd, 72);
+    m.seq_num(4294967295U);
+    text_stream out;
+    write_json_header(out, byte_view(m.view().data(), 10));
+    EXPECT_EQ(
+        out.view(),
+        R"(,"length":72,"MsgType":{"value":9,"name":"OrderAdd"},"version":0,"seqNum":4294967295)");
+    out.clear();
+    EXPECT_FALSE(
+        write_json_message(out, *find_layout(MsgType::OrderAdd), byte_view(m.view().data(), 71)));
+    EXPECT_EQ(out.view(), "");
+    write_json_string(out, hostile);
+    EXPECT_EQ(
+        out.view(),
+        R"("\"\\\u0001\u000a\u001f\u007f\uf780\u0085é \uf7ef\uf79e\uf780\uf7ff\u2028😀\uf7e0\uf780")");
+}
+
+}  // namespace
+}  // namespace tarn::md

@@ -46,7 +46,6 @@ class log_capture {
     log_capture& operator=(const log_capture&) = delete;
 
     const std::vector<record>& records() const { return sink_->records; }
-    void clear() { sink_->records.clear(); }
 
   private:
     std::shared_ptr<capture_sink> sink_;

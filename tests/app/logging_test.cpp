@@ -24,9 +24,7 @@ class Logging : public ::testing::Test {
     std::vector<std::string> records() const {
         return testing::log_messages(testing::read_file(path_));
     }
-    std::string path_ = (std::filesystem::temp_directory_path() /
-                         ("md_dump_logging_" + std::to_string(::getpid()) + ".log"))
-                            .string();
+    std::string path_ = testing::temporary_file("logging.log");
 };
 
 // Appended to what is there; every record flushed at once, so the file holds

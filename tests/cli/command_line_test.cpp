@@ -76,11 +76,10 @@ TEST(CommandLine, OutputAndStatusOfEachCall) {
 }
 
 TEST(CommandLine, LogFileOnlyOnceTheChecksBeforeItPassed) {
-    const std::filesystem::path log = std::filesystem::temp_directory_path() /
-                                      ("md_dump_cli_" + std::to_string(getpid()) + ".log");
+    const std::string log = testing::temporary_file("cli.log");
     std::filesystem::remove(log);
-    const std::vector<std::string> before_port = {"--log",    log.string(),        "--local-ip",
-                                                  "10.0.0.1", "--multicast-group", "239.1.1.1"};
+    const std::vector<std::string> before_port = {
+        "--log", log, "--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"};
     EXPECT_EQ(md_dump(before_port).err, "Required option --port is missing\n");
     EXPECT_FALSE(std::filesystem::exists(log));
     std::vector<std::string> all = before_port;

@@ -28,8 +28,7 @@ using testing::bytes_of;
 
 constexpr const char* test_group = "239.255.1.1";
 constexpr std::uint16_t test_port = 31001;
-const std::string log_path =
-    std::filesystem::temp_directory_path() / ("md_dump_e2e_" + std::to_string(::getpid()) + ".log");
+const std::string log_path = testing::temporary_file("e2e.log");
 
 // Runs the built md_dump joined to the test group with `options`, behind the
 // command in MD_DUMP_WRAPPER when there is one (valgrind and its options,

@@ -31,6 +31,11 @@ std::string temporary_path() {
 
 }  // namespace
 
+std::string temporary_file(const std::string& name) {
+    return std::filesystem::temp_directory_path() /
+           ("md_dump_test_" + std::to_string(getpid()) + "_" + name);
+}
+
 std::string read_file(const std::string& path) {
     std::ostringstream text;
     text << std::ifstream(path, std::ios::binary).rdbuf();

@@ -37,4 +37,7 @@ process_result run_process(const std::vector<std::string>& argv,
 
 std::string read_file(const std::string& path);
 
+// A path in the temporary folder for a file of this process named `name`.
+std::string temporary_file(const std::string& name);
+
 }  // namespace tarn::testing

@@ -147,6 +147,7 @@ TEST(SyntheticSession, SequenceTimeAndDatagramsAreThoseOfARealSender) {
 TEST(SyntheticSession, TheReceiverReportsTheFaultsAskedForAndNoOthers) {
     session_settings settings;
     settings.seed = 15;
+    settings.messages = 3000;
     settings.datagram_size = 500;
     settings.faults = {3, 2, 2, 4};
     const testing::log_capture log;

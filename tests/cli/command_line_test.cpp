@@ -19,112 +19,96 @@ testing::process_result md_dump(const std::vector<std::string>& args) {
     return testing::run_process(argv);
 }
 
-const std::string& help_text() {
-    static const std::string text = testing::read_file(TEST_DATA_DIR "/help.txt");
-    return text;
-}
-
-void expect_help(const testing::process_result& result) {
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, help_text());
-    EXPECT_EQ(result.err, "");
-}
-
-void expect_failure(const testing::process_result& result, const std::string& message) {
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, message + "\n");
-}
-
-TEST(CommandLine, HelpText) {
-    ASSERT_FALSE(help_text().empty());
-    expect_help(md_dump({}));
-    expect_help(md_dump({"--help"}));
-    expect_help(md_dump({"--help", "--port", "5000", "--multicast-group", "239.1.1.1"}));
-    expect_help(md_dump({"--help", "--version"}));
-    expect_help(md_dump({"--he"}));
-}
-
-TEST(CommandLine, Version) {
-    const auto result = md_dump({"--version", "--port", "1"});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "2.1.1 " + std::string(revision_id) + "\n");
-    EXPECT_EQ(result.err, "");
+// Help and version on standard output with status 0; every error on
+// standard error with status 1: the library's errors before any check, then
+// the required options in their order, then the interface, then the checks
+// after the logger set-up, where "every" fails last, so reaching it proves
+// that everything before it was accepted (the local address wins over the
+// interface, port 0 is accepted).
+TEST(CommandLine, OutputAndStatusOfEachCall) {
+    const std::string help = testing::read_file(TEST_DATA_DIR "/help.txt");
+    ASSERT_FALSE(help.empty());
+    const std::string local = "Please provide either --local-ip or --interface option\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err;
+    } calls[] = {
+        {{}, 0, help, ""},
+        {{"--help"}, 0, help, ""},
+        {{"--help", "--port", "5000", "--multicast-group", "239.1.1.1"}, 0, help, ""},
+        {{"--help", "--version"}, 0, help, ""},
+        {{"--he"}, 0, help, ""},
+        {{"--version", "--port", "1"}, 0, "2.1.1 " + std::string(revision_id) + "\n", ""},
+        {{"--bogus"}, 1, "", "unrecognised option '--bogus'\n"},
+        {{"--h"}, 1, "", "option '--h' is ambiguous and matches '--hb', and '--help'\n"},
+        {{"--port", "65536"}, 1, "", "the argument ('65536') for option '--port' is invalid\n"},
+        {{"--port=-1"}, 1, "", "the argument ('-1') for option '--port' is invalid\n"},
+        {{"--port"}, 1, "", "the required argument for option '--port' is missing\n"},
+        {{"--port", "5000", "--multicast-group", "239.1.1.1"}, 1, "", local},
+        {{"--local-ip", "", "--interface", "lo"}, 1, "", local},
+        {{"--interface", ""}, 1, "", local},
+        {{"--local-ip", "10.0.0.1"}, 1, "", "Required option --multicast-group is missing\n"},
+        {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"},
+         1,
+         "",
+         "Required option --port is missing\n"},
+        {{"--interface", "nosuch0", "--port", "1"},
+         1,
+         "",
+         "Interface nosuch0 does not exist on this host\n"},
+        // Exact names only: a prefix of an existing name is no match.
+        {{"--interface", "l"}, 1, "", "Interface l does not exist on this host\n"},
+        {{"--local-ip", "10.0.0.1", "--interface", "nosuch0", "--multicast-group", "239.1.1.1",
+          "--port", "0", "--every", "9"},
+         1,
+         "",
+         "Invalid every: 9\n"},
+        // The lists are checked before the log is touched; prefixes of the new options work.
+        {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1", "--port", "5000",
+          "--only-instrument", "7,x"},
+         1,
+         "",
+         "Invalid instrument id 'x' in --only-instrument: a number from 0 to 4294967295\n"},
+        {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1", "--port", "5000", "--only-t",
+          "OrderAdd, 38", "--only-i", "7", "--j", "--every", "9"},
+         1,
+         "",
+         "Invalid every: 9\n"},
+        {{"--only", "1"},
+         1,
+         "",
+         "option '--only' is ambiguous and matches '--only-instrument', and '--only-type'\n"},
+    };
+    for (const auto& call : calls) {
+        const auto result = md_dump(call.args);
+        EXPECT_EQ(result.status, call.status) << call.err;
+        EXPECT_EQ(result.out, call.out);
+        EXPECT_EQ(result.err, call.err);
+    }
+    const auto refused = md_dump({"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1",
+                                  "--port", "5000", "--only-type", "Trade,Bogus"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(
+        refused.err.starts_with("Unknown message type 'Bogus' in --only-type. The types "
+                                "are Heartbeat, OrderAdd, OrderModify,"))
+        << refused.err;
     EXPECT_EQ(revision_id.find_first_not_of("0123456789abcdef"), std::string_view::npos);
-}
-
-TEST(CommandLine, LibraryErrorsComeBeforeAnyCheck) {
-    expect_failure(md_dump({"--bogus"}), "unrecognised option '--bogus'");
-    expect_failure(md_dump({"--h"}), "option '--h' is ambiguous and matches '--hb', and '--help'");
-    expect_failure(md_dump({"--port", "65536"}),
-                   "the argument ('65536') for option '--port' is invalid");
-    expect_failure(md_dump({"--port=-1"}), "the argument ('-1') for option '--port' is invalid");
-    expect_failure(md_dump({"--port"}), "the required argument for option '--port' is missing");
-}
-
-TEST(CommandLine, RequiredOptionsInTheirOrder) {
-    const std::string local = "Please provide either --local-ip or --interface option";
-    expect_failure(md_dump({"--port", "5000", "--multicast-group", "239.1.1.1"}), local);
-    expect_failure(md_dump({"--local-ip", "", "--interface", "lo"}), local);
-    expect_failure(md_dump({"--interface", ""}), local);
-    expect_failure(md_dump({"--local-ip", "10.0.0.1"}),
-                   "Required option --multicast-group is missing");
-    expect_failure(md_dump({"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"}),
-                   "Required option --port is missing");
-}
-
-TEST(CommandLine, InterfaceNames) {
-    expect_failure(md_dump({"--interface", "nosuch0", "--port", "1"}),
-                   "Interface nosuch0 does not exist on this host");
-    // Exact names only: a prefix of an existing name is no match.
-    expect_failure(md_dump({"--interface", "l"}), "Interface l does not exist on this host");
     EXPECT_EQ(find_interface_address("lo"), "127.0.0.1");
 }
 
-// The checks after the logger set-up: "every" fails last, so reaching it
-// proves that everything before it was accepted.
-TEST(CommandLine, LocalAddressWinsAndPortZeroIsAccepted) {
-    expect_failure(md_dump({"--local-ip", "10.0.0.1", "--interface", "nosuch0", "--multicast-group",
-                            "239.1.1.1", "--port", "0", "--every", "9"}),
-                   "Invalid every: 9");
-}
-
-// The lists are checked before the log is touched; "every" failing last
-// shows that the rest was accepted, prefixes of the new options included.
-TEST(CommandLine, TypeAndInstrumentLists) {
-    const auto with = [](std::vector<std::string> more) {
-        std::vector<std::string> args{"--local-ip", "10.0.0.1", "--multicast-group",
-                                      "239.1.1.1",  "--port",   "5000"};
-        args.insert(args.end(), more.begin(), more.end());
-        return md_dump(args);
-    };
-    const auto refused = with({"--only-type", "Trade,Bogus"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err.rfind("Unknown message type 'Bogus' in --only-type. The types are "
-                                "Heartbeat, OrderAdd, OrderModify,",
-                                0),
-              0U)
-        << refused.err;
-    expect_failure(with({"--only-instrument", "7,x"}),
-                   "Invalid instrument id 'x' in --only-instrument: a number from 0 to 4294967295");
-    expect_failure(with({"--only-t", "OrderAdd, 38", "--only-i", "7", "--j", "--every", "9"}),
-                   "Invalid every: 9");
-    expect_failure(
-        with({"--only", "1"}),
-        "option '--only' is ambiguous and matches '--only-instrument', and '--only-type'");
-}
-
 TEST(CommandLine, LogFileOnlyOnceTheChecksBeforeItPassed) {
-    const std::filesystem::path log = std::filesystem::temp_directory_path() /
-                                      ("md_dump_cli_" + std::to_string(getpid()) + ".log");
+    const std::string log = testing::temporary_file("cli.log");
     std::filesystem::remove(log);
-    expect_failure(md_dump({"--log", log.string(), "--local-ip", "10.0.0.1", "--multicast-group",
-                            "239.1.1.1"}),
-                   "Required option --port is missing");
+    const std::vector<std::string> before_port = {
+        "--log", log, "--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"};
+    EXPECT_EQ(md_dump(before_port).err, "Required option --port is missing\n");
     EXPECT_FALSE(std::filesystem::exists(log));
-    expect_failure(md_dump({"--log", log.string(), "--local-ip", "10.0.0.1", "--multicast-group",
-                            "239.1.1.1", "--port", "5000", "--every", "1"}),
-                   "Invalid every: 1");
+    std::vector<std::string> all = before_port;
+    all.insert(all.end(), {"--port", "5000", "--every", "1"});
+    const auto result = md_dump(all);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "Invalid every: 1\n");
     EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(std::filesystem::file_size(log), 0U);
     std::filesystem::remove(log);

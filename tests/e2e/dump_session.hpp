@@ -64,11 +64,9 @@ class dump_session {
     const std::string& raw_log() const { return raw_log_; }
 
   private:
-    std::string log_path_ = (std::filesystem::temp_directory_path() /
-                             ("md_dump_e2e_" + std::to_string(::getpid()) + ".log"))
-                                .string();
+    std::string log_path_ = temporary_file("e2e.log");
     std::unique_ptr<background_process> process_;
-    multicast_sender sender_{test_group, test_port};
+    multicast_socket sender_{test_group, test_port};
     bool joined_ = false;
     std::vector<std::string> log_;
     std::string raw_log_;

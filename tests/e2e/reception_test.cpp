@@ -1,164 +1,160 @@
+// md_dump over real multicast in the private namespace, in every mode.
+
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/version.hpp"
 #include "dump_session.hpp"
+#include "log_lines.hpp"
+#include "md/catalogue.hpp"
+#include "md/enum_to_description.hpp"
 #include "messages.hpp"
-#include "render.hpp"
 
 namespace tarn {
 namespace {
 
 using testing::bytes_of;
-using testing::header_text;
 
-std::string info(const std::string& text) { return "[I] " + text; }
-
-// The records after the start-up record.
-std::vector<std::string> after_start(const std::vector<std::string>& log) {
-    EXPECT_FALSE(log.empty());
-    if (log.empty()) {
-        return {};
+// Runs the built md_dump on the test group with `options`, sends `datagrams`
+// and returns its records after the start-up record. The run must end
+// cleanly once the datagrams are sent.
+std::vector<std::string> dump(const std::vector<std::string>& options,
+                              const std::vector<std::string>& datagrams) {
+    testing::dump_session session(options);
+    EXPECT_TRUE(session.joined());
+    for (const std::string& datagram : datagrams) {
+        session.send(datagram);
     }
-    EXPECT_EQ(
-        log.front().rfind("[I] Start " MD_DUMP_BINARY " 2.1.1 " + std::string(revision_id), 0), 0U)
-        << log.front();
+    const auto result = session.finish();
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.out, "");
+    const std::vector<std::string>& log = session.log();
+    if (log.empty() || !log.front().starts_with("[I] Start " MD_DUMP_BINARY " 2.1.1 " +
+                                                std::string(revision_id))) {
+        ADD_FAILURE() << "no start-up record";
+        return log;
+    }
     return {log.begin() + 1, log.end()};
 }
 
-// A short session: two orders with a heartbeat between them, a gap, a
-// resend, then the end of the technical session.
-struct session {
-    md::message_builder first = testing::order_add(1);
-    md::message_builder hb = testing::heartbeat();
-    md::message_builder second = testing::order_add(2);
-    md::message_builder gap = testing::order_add(5);
-    md::message_builder resend = testing::order_add(3);
-    md::message_builder end = testing::end_of_session(6);
-
-    void send(testing::dump_session& dump) const {
-        const std::string all = bytes_of(first) + bytes_of(hb) + bytes_of(second);
-        dump.send(all.substr(0, 100));  // the second message is split
-        dump.send(all.substr(100));
-        dump.send(bytes_of(gap) + bytes_of(resend));
-        dump.send(bytes_of(end) + bytes_of(testing::order_add(7)));  // never shown
-    }
-};
-
-const std::string gap_record =
-    "[E] Out of sync message. Expected seqNum 3, received seqNum 5, 2 messages lost";
-const std::string resend_record = "[E] Resend of message with seqNum 3, expected seqNum 6";
-const std::vector<std::string> anomaly_summary = {"[W] There were some errors.",
-                                                  "[I] 5 messages received", "[W] 2 messages lost"};
-
-std::vector<std::string> joined(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
-class Reception : public ::testing::Test {
-  protected:
-    std::vector<std::string> run(const std::vector<std::string>& options) {
-        testing::dump_session dump(options);
-        EXPECT_TRUE(dump.joined());
-        session{}.send(dump);
-        const auto result = dump.finish();
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(result.out, "");
-        return after_start(dump.log());
-    }
-    session s;
-};
-
-TEST_F(Reception, HeaderDisplay) {
-    EXPECT_EQ(run({}), joined({info(header_text(s.first)), info(header_text(s.second)), gap_record,
-                               info(header_text(s.gap)), resend_record, info(header_text(s.resend)),
-                               info(header_text(s.end))},
-                              anomaly_summary));
-}
-
-TEST_F(Reception, HeaderDisplayWithHeartbeats) {
-    EXPECT_EQ(run({"--hb"}),
-              joined({info(header_text(s.first)), info(header_text(s.hb)),
-                      info(header_text(s.second)), gap_record, info(header_text(s.gap)),
-                      resend_record, info(header_text(s.resend)), info(header_text(s.end))},
-                     anomaly_summary));
-}
-
-const std::vector<std::string> type_rows = {
-    "[I] OrderAdd" + std::string(32, ' ') + " " + std::string(19, ' ') + "4",
-    "[I] TradingSessionStatus" + std::string(20, ' ') + " " + std::string(19, ' ') + "1"};
-
-TEST_F(Reception, FullDisplay) {
-    using testing::full_text;
-    EXPECT_EQ(run({"--full-dump"}),
-              joined(joined({info(full_text(s.first)), info(full_text(s.second)), gap_record,
-                             info(full_text(s.gap)), resend_record, info(full_text(s.resend)),
-                             info(full_text(s.end))},
-                            anomaly_summary),
-                     type_rows));
-}
-
-TEST_F(Reception, FullDisplayWithHeartbeats) {
-    using testing::full_text;
-    EXPECT_EQ(run({"--full-dump", "--hb"}),
-              joined(joined({info(full_text(s.first)), info(header_text(s.hb)),
-                             info(full_text(s.second)), gap_record, info(full_text(s.gap)),
-                             resend_record, info(full_text(s.resend)), info(full_text(s.end))},
-                            anomaly_summary),
-                     type_rows));
-}
-
-TEST_F(Reception, SequenceChecking) {
-    EXPECT_EQ(run({"--check-seq", "--full-dump", "--every", "0"}),
-              joined({gap_record, resend_record}, anomaly_summary));
-}
-
-TEST(ReceptionEnds, AtLengthZeroAndAtAnEmptyDatagram) {
-    for (const bool empty_datagram : {false, true}) {
-        testing::dump_session dump({"--check-seq", "--every", "10"});
-        ASSERT_TRUE(dump.joined());
-        std::string burst;
-        for (std::uint32_t seq = 1; seq <= 25; ++seq) {
-            burst += bytes_of(testing::order_add(seq));
-            if (seq % 5 == 0) {
-                dump.send(burst);
-                burst.clear();
+// A session in every mode: every printable type twice with heartbeats
+// between them, a gap, a resend, an unknown type, then the end of the
+// technical session and a message after it that is never shown, all packed
+// into datagrams of up to 1400 bytes that cut messages apart.
+TEST(Reception, EveryModeOverASessionOfEveryType) {
+    std::vector<std::pair<std::uint32_t, md::message_builder>> session;  // seq_num 0: heartbeat
+    for (int round = 0; round < 2; ++round) {
+        for (const md::catalogue_entry& entry : md::printable_messages()) {
+            md::message_builder m(entry.type, *entry.body);
+            // Some non-zero body bytes, the same pattern for every type.
+            for (std::size_t at = md::body_offset; at < entry.body->size; at += 7) {
+                m.put<std::uint8_t>(at, static_cast<std::uint8_t>(at));
             }
+            session.emplace_back(session.size() / 2 + 1, m);
+            session.emplace_back(0, testing::heartbeat());
         }
-        dump.send(empty_datagram ? std::string() : std::string(2, '\0'));
-        const auto result = dump.finish();
-        EXPECT_EQ(result.status, 0);
-        EXPECT_EQ(result.err, "");
-        EXPECT_EQ(after_start(dump.log()),
+    }
+    const auto seq = static_cast<std::uint32_t>(session.size() / 2);  // the last so far
+    session.emplace_back(seq + 3, md::message_builder(md::MsgType{999}, 60));
+    session.emplace_back(seq + 2, testing::order_add(seq + 2));
+    session.emplace_back(seq + 4, testing::end_of_session(seq + 4));
+    session.emplace_back(seq + 5, testing::order_add(seq + 5));
+    std::string stream;
+    for (auto& [seq_num, m] : session) {
+        m.seq_num(seq_num).timestamp(1700000000000000000ULL + seq_num);
+        stream += bytes_of(m);
+    }
+    std::vector<std::string> datagrams;
+    for (std::size_t at = 0; at < stream.size(); at += 1400) {
+        datagrams.push_back(stream.substr(at, 1400));
+    }
+    const std::string gap = "[E] Out of sync message. Expected seqNum " + std::to_string(seq + 1) +
+                            ", received seqNum " + std::to_string(seq + 3) + ", 2 messages lost";
+    const std::string resend = "[E] Resend of message with seqNum " + std::to_string(seq + 2) +
+                               ", expected seqNum " + std::to_string(seq + 4);
+    const struct {
+        std::vector<std::string> options;
+        bool full, heartbeats, check;
+    } modes[] = {{{}, false, false, false},
+                 {{"--hb"}, false, true, false},
+                 {{"--full-dump"}, true, false, false},
+                 {{"--full-dump", "--hb"}, true, true, false},
+                 {{"--check-seq", "--every", "0"}, false, false, true}};
+    for (const auto& mode : modes) {
+        std::vector<std::string> expected;
+        std::map<md::MsgType, std::size_t> counts;
+        for (const auto& [seq_num, m] : session) {
+            expected.insert(expected.end(), seq_num == seq + 3 ? 1 : 0, gap);
+            expected.insert(expected.end(), seq_num == seq + 2 ? 1 : 0, resend);
+            const auto type = testing::view_of(m).load<md::MsgType>(md::msg_type_offset);
+            if (mode.check || seq_num == seq + 5 || (seq_num == 0 && !mode.heartbeats)) {
+                continue;
+            }
+            const bool printable = seq_num != 0 && mode.full;
+            expected.push_back(!printable ? "[I] " + testing::header_text(m)
+                               : md::find_layout(type) == nullptr
+                                   ? "[W] Unknown message " + testing::header_text(m)
+                                   : "[I] " + testing::full_text(m));
+            counts[type] += printable ? 1 : 0;
+        }
+        expected.insert(expected.end(), {"[W] There were some errors.",
+                                         "[I] " + std::to_string(seq + 3) + " messages received",
+                                         "[W] 2 messages lost"});
+        for (const auto& [type, count] : counts) {
+            std::string name(md::enum_to_description::instance().describe(type));
+            name.resize(40, ' ');
+            expected.insert(expected.end(), count != 0 ? 1 : 0,
+                            "[I] " + name + std::string(20, ' ') + std::to_string(count));
+        }
+        EXPECT_EQ(dump(mode.options, datagrams), expected) << mode.options.size() << " options";
+    }
+}
+
+// Reception also ends at a length of zero, and sequence checking writes its
+// progress every `every` messages.
+TEST(Reception, EndsAtLengthZeroAndAtAnEmptyDatagram) {
+    std::vector<std::string> datagrams(5);
+    for (std::uint32_t seq = 1; seq <= 25; ++seq) {
+        datagrams[(seq - 1) / 5] += bytes_of(testing::order_add(seq));
+    }
+    for (const std::string& last : {std::string(2, '\0'), std::string()}) {
+        datagrams.push_back(last);
+        EXPECT_EQ(dump({"--check-seq", "--every", "10"}, datagrams),
                   (std::vector<std::string>{"[I] 10 messages received so far",
                                             "[I] 20 messages received so far",
                                             "[I] 25 messages received"}));
+        datagrams.pop_back();
     }
 }
 
 // Socket errors a user can cause end the run with the library's text and
-// without a summary.
-TEST(ReceptionFails, BadAddresses) {
-    const auto failing = [](const std::string& local, const std::string& group) {
-        std::filesystem::path log = std::filesystem::temp_directory_path() / "md_dump_e2e_bad.log";
-        std::filesystem::remove(log);
+// without a summary: the log has the start-up record only.
+TEST(Reception, BadAddressesFail) {
+    for (const auto& [local, group, error] : std::vector<std::array<std::string, 3>>{
+             {"127.0.0.1", "localhost", "Invalid argument\n"},
+             {"::1", "239.255.1.2", "bad address cast\n"},
+             {"127.0.0.1", "ff05::1", "bad address cast\n"},
+             {"10.9.9.9", "239.255.1.2", "set_option: No such device\n"}}) {
+        const std::string log_path = testing::temporary_file("e2e-errors.log");
         const auto result =
             testing::run_process({MD_DUMP_BINARY, "--local-ip", local, "--multicast-group", group,
-                                  "--port", "31002", "--log", log.string()});
+                                  "--port", "31002", "--log", log_path});
         EXPECT_EQ(result.status, 1);
-        const auto lines = testing::log_messages(testing::read_file(log.string()));
-        EXPECT_EQ(lines.size(), 1U) << "only the start-up record, no summary";
-        std::filesystem::remove(log);
-        return result.err;
-    };
-    EXPECT_EQ(failing("127.0.0.1", "localhost"), "Invalid argument\n");
-    EXPECT_EQ(failing("::1", "239.255.1.2"), "bad address cast\n");
-    EXPECT_EQ(failing("127.0.0.1", "ff05::1"), "bad address cast\n");
-    EXPECT_EQ(failing("10.9.9.9", "239.255.1.2"), "set_option: No such device\n");
+        EXPECT_EQ(result.err, error);
+        EXPECT_EQ(testing::log_messages(testing::read_file(log_path)).size(), 1U);
+        std::filesystem::remove(log_path);
+    }
 }
 
 }  // namespace

@@ -18,8 +18,8 @@
 #include "md/catalogue.hpp"
 #include "md/header.hpp"
 #include "md/json_writer.hpp"
+#include "messages.hpp"
 #include "process.hpp"
-#include "render.hpp"
 
 namespace tarn::md {
 namespace {

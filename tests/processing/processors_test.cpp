@@ -1,149 +1,154 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "log_capture.hpp"
 #include "messages.hpp"
+#include "processing/grouped_count.hpp"
 #include "processing/md_processors.hpp"
-#include "render.hpp"
 
 namespace tarn::md {
 namespace {
 
+using testing::hand_over;
 using testing::info;
+using testing::warn;
 
-// Points the processor at a message held in a buffer of exactly its size.
-class current_message {
-  public:
-    current_message(processor& p, const message_builder& m) : bytes_(m.bytes()) {
-        p.msg_ = bytes_.data();
-        p.header_ = reinterpret_cast<const Header*>(bytes_.data());
-    }
-
-  private:
-    std::vector<char> bytes_;
-};
-
+// The end of the session is a TradingSessionStatus long enough to hold its
+// event, and that event is 3.
 TEST(Processors, EndOfSessionNeedsTheStatusTypeAndEventThree) {
-    display_processor p;
-    {
-        const current_message m(p, testing::session_status(1, 2));
-        p.check_finished();
-        EXPECT_FALSE(p.finished_);
-    }
-    {
-        // Byte 50 is 3, but the type is not TradingSessionStatus.
-        message_builder other(MsgType::OrderBookEvent, 55);
-        other.put<std::uint8_t>(50, 3);
-        const current_message m(p, other);
-        p.check_finished();
-        EXPECT_FALSE(p.finished_);
-    }
-    {
-        const current_message m(p, testing::end_of_session(1));
-        p.check_finished();
-        EXPECT_TRUE(p.finished_);
-    }
-}
-
-TEST(Processors, StatusTooShortToHoldItsEventNeverEnds) {
-    for (const std::size_t length : {42U, 50U}) {
+    message_builder other_type(MsgType::OrderBookEvent, 55);
+    other_type.put<std::uint8_t>(50, 3);
+    const std::vector<std::pair<message_builder, bool>> cases = {
+        {testing::session_status(1, 2), false},
+        {other_type, false},
+        {message_builder(MsgType::TradingSessionStatus, 42), false},
+        {message_builder(MsgType::TradingSessionStatus, 50), false},
+        {testing::end_of_session(1), true},
+    };
+    for (const auto& [message, ends] : cases) {
         display_processor p;
-        message_builder shorter(MsgType::TradingSessionStatus, length);
-        const current_message m(p, shorter);
-        p.check_finished();
-        EXPECT_FALSE(p.finished_) << length;
+        hand_over(p, message, &processor::check_finished);
+        EXPECT_EQ(p.finished_, ends) << testing::header_text(message);
     }
 }
 
-TEST(Processors, HeaderDisplayWritesTheHeaderAndCountsNothing) {
+// Only the _with_hb classes show heartbeats, by their header; heartbeats and
+// header lines are never counted.
+TEST(Processors, DisplaysWriteTheHeaderOrTheFullTextAndCountOnlyInFull) {
     const testing::log_capture log;
-    display_processor p;
+    display_processor header_display;
+    full_display_processor full_display;
+    display_processor_with_hb header_display_hb;
+    full_display_processor_with_hb full_display_hb;
     const auto a = testing::order_add(3);
-    const current_message m(p, a);
-    p.process();
-    p.process_heartbeat();  // only the _with_hb classes show heartbeats
-    EXPECT_EQ(log.records(), std::vector<testing::record>{info(testing::header_text(a))});
-    EXPECT_TRUE(p.counts_.empty());
-}
-
-TEST(Processors, FullDisplayCountsAndPrintsInFull) {
-    const testing::log_capture log;
-    full_display_processor p;
-    const auto a = testing::order_add(3);
-    {
-        const current_message m(p, a);
-        p.process();
-        p.process();
+    const message_builder logout(MsgType::Logout, 42);
+    for (processor* p : std::vector<processor*>{&header_display, &full_display, &header_display_hb,
+                                                &full_display_hb}) {
+        hand_over(*p, a);
+        hand_over(*p, logout);
+        hand_over(*p, testing::heartbeat(), &processor::process_heartbeat);
     }
-    message_builder logout(MsgType::Logout, 42);
-    {
-        const current_message m(p, logout);
-        p.process();
-        p.process_heartbeat();
-    }
-    ASSERT_EQ(log.records().size(), 3U);
-    EXPECT_EQ(log.records()[0], info(testing::full_text(a)));
-    EXPECT_NE(log.records()[0].text.find("||publicOrderId=1003|instrumentId=7|side=0(0)|"),
-              std::string::npos);
-    EXPECT_EQ(log.records()[2], info(testing::header_text(logout)));
-    EXPECT_EQ(p.counts_,
-              (std::map<MsgType, std::uint64_t>{{MsgType::OrderAdd, 2}, {MsgType::Logout, 1}}));
-    EXPECT_FALSE(p.errors_);
+    const auto header = info(testing::header_text(a)),
+               logout_line = info(testing::header_text(logout)), full = info(testing::full_text(a)),
+               hb = info(testing::header_text(testing::heartbeat()));
+    EXPECT_EQ(log.records(),
+              (std::vector<testing::record>{header, logout_line, full, logout_line, header,
+                                            logout_line, hb, full, logout_line, hb}));
+    EXPECT_NE(full.text.find("||publicOrderId=1003|instrumentId=7|side=0(0)|"), std::string::npos);
+    EXPECT_TRUE(header_display.counts_.empty());
+    EXPECT_EQ(full_display_hb.counts_,
+              (std::map<MsgType, std::uint64_t>{{MsgType::OrderAdd, 1}, {MsgType::Logout, 1}}));
+    EXPECT_FALSE(full_display.errors_);
 }
 
 TEST(Processors, FullDisplayWarnsOfEveryUnknownType) {
     const testing::log_capture log;
     full_display_processor_with_hb p;
-    message_builder unknown(MsgType{2}, 50);
-    const current_message m(p, unknown);
-    p.process();
-    p.process();
-    const testing::record warning =
-        testing::warn("Unknown message " + testing::header_text(unknown));
+    const message_builder unknown(MsgType{2}, 50);
+    hand_over(p, unknown);
+    hand_over(p, unknown);
+    const auto warning = warn("Unknown message " + testing::header_text(unknown));
     EXPECT_EQ(log.records(), (std::vector<testing::record>{warning, warning}));
     EXPECT_NE(warning.text.find("|MsgType=2(2)|"), std::string::npos);
     EXPECT_TRUE(p.errors_);
     EXPECT_EQ(p.counts_.at(MsgType{2}), 2U);
 }
 
-TEST(Processors, HeartbeatClassesShowTheHeaderOnly) {
-    const testing::log_capture log;
-    display_processor_with_hb header_display;
-    full_display_processor_with_hb full_display;
-    const auto hb = testing::heartbeat();
-    for (processor* p : std::vector<processor*>{&header_display, &full_display}) {
-        const current_message m(*p, hb);
-        p->process_heartbeat();
-    }
-    const auto line = info(testing::header_text(hb));
-    EXPECT_EQ(log.records(), (std::vector<testing::record>{line, line}));
-    EXPECT_TRUE(full_display.counts_.empty());
-}
-
+// Never before the first message, never with an interval of 0.
 TEST(Processors, SequenceCheckingWritesProgressEveryCount) {
     const testing::log_capture log;
     seq_check_processor p;
-    const current_message m(p, testing::order_add(1));
-    p.every = 10;
-    for (int i = 0; i < 25; ++i) {
-        ++p.received_;
-        p.process();
+    const auto step = [&p](std::uint64_t every, std::uint64_t received) {
+        p.every = every;
+        p.received_ = received;
+        hand_over(p, testing::order_add(1));
+    };
+    for (std::uint64_t received = 1; received <= 25; ++received) {
+        step(10, received);
     }
-    p.every = 10'000;
-    p.received_ = 20'000;
-    p.process();
-    p.received_ = 0;  // never before the first message
-    p.process();
-    p.every = 0;
-    p.received_ = 30;
-    p.process();
+    step(10'000, 20'000);
+    step(10'000, 0);
+    step(0, 30);
     EXPECT_EQ(log.records(),
               (std::vector<testing::record>{info("10 messages received so far"),
                                             info("20 messages received so far"),
                                             info("20'000 messages received so far")}));
     EXPECT_TRUE(p.counts_.empty());
+}
+
+TEST(GroupedCount, ApostropheBetweenGroupsOfThreeAndASecondLocaleWithout) {
+    std::string all;
+    for (const std::uint64_t count : std::initializer_list<std::uint64_t>{
+             0, 999, 1000, 1234567, std::numeric_limits<std::uint64_t>::max()}) {
+        all += spdlog::fmt_lib::format("{} ", tarn::grouped_count{count});
+    }
+    EXPECT_EQ(all, "0 999 1'000 1'234'567 18'446'744'073'709'551'615 ");
+    EXPECT_EQ(spdlog::fmt_lib::format(tarn::separator_locales()[1], "{:L}", 1234567), "1234567");
+}
+
+// Errors and losses come first; a run with resends only has no lost line;
+// type rows come in code order, names padded to 40 and counts to 20.
+TEST(Summary, RecordsForEachKindOfRun) {
+    const auto row = [](const std::string& name, const std::string& count) {
+        return info(name + std::string(40 - name.size(), ' ') + " " +
+                    std::string(std::max<std::size_t>(20, count.size()) - count.size(), ' ') +
+                    count);
+    };
+    const struct {
+        bool errors;
+        std::uint64_t received, lost;
+        std::map<MsgType, std::uint64_t> counts;
+        std::vector<testing::record> summary;
+    } runs[] = {
+        {false, 0, 0, {}, {info("0 messages received")}},
+        {false, 1234567, 0, {}, {info("1'234'567 messages received")}},
+        {true, 5, 0, {}, {warn("There were some errors."), info("5 messages received")}},
+        {true,
+         3000,
+         2,
+         {{MsgType::Trade, 5},
+          {MsgType{999}, 1},
+          {MsgType::OrderAdd, 1234567},
+          {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}},
+         {warn("There were some errors."), info("3'000 messages received"), warn("2 messages lost"),
+          row("OrderAdd", "1'234'567"),
+          row("TradingPhaseScheduleEntry", "18'446'744'073'709'551'615"), row("Trade", "5"),
+          row("999", "1")}},
+    };
+    for (const auto& run : runs) {
+        const testing::log_capture log;
+        full_display_processor p;
+        p.errors_ = run.errors;
+        p.received_ = run.received;
+        p.lost_ = run.lost;
+        p.counts_ = run.counts;
+        p.print_summary();
+        EXPECT_EQ(log.records(), run.summary);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -7,222 +8,165 @@
 #include "log_capture.hpp"
 #include "messages.hpp"
 #include "processing/receive_loop.hpp"
-#include "render.hpp"
 
 namespace tarn {
 namespace {
 
 using testing::bytes_of;
-using testing::header_text;
+using testing::error;
 using testing::info;
+using testing::order_add;
 
-class ReceiveLoop : public ::testing::Test {
-  protected:
-    void run() { receive_loop(processor, datagrams); }
-
-    testing::log_capture log;
-    testing::datagram_queue datagrams;
-    md::display_processor_with_hb processor;
+// Datagrams in, the display of headers and heartbeats out; then the
+// processor's counters and the datagrams left unread.
+struct loop_case {
+    const char* name;
+    std::vector<std::string> datagrams;
+    std::vector<testing::record> log;
+    std::string after;  // "received lost expected errors finished left"
 };
 
-TEST_F(ReceiveLoop, ThreeMessagesInOneDatagram) {
-    const auto a = testing::order_add(1), b = testing::order_add(2), c = testing::order_add(3);
-    datagrams.add(bytes_of(a) + bytes_of(b) + bytes_of(c)).add("");
-    run();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{info(header_text(a)), info(header_text(b)),
-                                            info(header_text(c))}));
-    EXPECT_EQ(processor.received_, 3U);
-    EXPECT_EQ(datagrams.left(), 0U);
+void PrintTo(const loop_case& c, std::ostream* out) { *out << c.name; }
+
+testing::record shown(const md::message_builder& m) { return info(testing::header_text(m)); }
+testing::record shown(std::uint32_t seq_num) { return shown(order_add(seq_num)); }
+
+// OrderAdd messages with these sequence numbers, each in its own datagram,
+// then the empty datagram that ends reception.
+std::vector<std::string> one_per_datagram(const std::vector<std::uint32_t>& seq_nums) {
+    std::vector<std::string> datagrams;
+    for (const std::uint32_t seq_num : seq_nums) {
+        datagrams.push_back(bytes_of(order_add(seq_num)));
+    }
+    datagrams.emplace_back();
+    return datagrams;
 }
 
-TEST_F(ReceiveLoop, MessageSplitAcrossTwoAndThreeDatagrams) {
-    const auto a = testing::order_add(1), b = testing::order_add(2), c = testing::order_add(3);
-    const std::string ab = bytes_of(a) + bytes_of(b);
-    const std::string cs = bytes_of(c);
-    datagrams.add(ab.substr(0, 100)).add(ab.substr(100));
-    datagrams.add(cs.substr(0, 20)).add(cs.substr(20, 30)).add(cs.substr(50)).add("");
-    run();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{info(header_text(a)), info(header_text(b)),
-                                            info(header_text(c))}));
-}
-
-TEST_F(ReceiveLoop, OneByteTailStartsTheNextMessage) {
-    const auto a = testing::order_add(1), b = testing::order_add(2);
-    const std::string all = bytes_of(a) + bytes_of(b);
-    datagrams.add(all.substr(0, 73)).add(all.substr(73)).add("");
-    run();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{info(header_text(a)), info(header_text(b))}));
-}
-
-TEST_F(ReceiveLoop, LengthZeroEndsReceptionMidDatagram) {
-    const auto a = testing::order_add(1), b = testing::order_add(2);
-    datagrams.add(bytes_of(a) + std::string(2, '\0') + bytes_of(b)).add(bytes_of(b));
-    run();
-    EXPECT_EQ(log.records(), std::vector<testing::record>{info(header_text(a))});
-    EXPECT_EQ(datagrams.left(), 1U);
-}
-
-TEST_F(ReceiveLoop, EmptyDatagramEndsReception) {
-    datagrams.add("").add(bytes_of(testing::order_add(1)));
-    run();
-    EXPECT_TRUE(log.records().empty());
-    EXPECT_EQ(datagrams.left(), 1U);
-}
-
-TEST_F(ReceiveLoop, EndOfSessionStopsMidDatagram) {
-    const auto a = testing::order_add(1), end = testing::end_of_session(2);
-    datagrams.add(bytes_of(a) + bytes_of(end) + bytes_of(testing::order_add(3)))
-        .add(bytes_of(testing::order_add(4)));
-    run();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{info(header_text(a)), info(header_text(end))}));
-    EXPECT_TRUE(processor.finished_);
-    EXPECT_EQ(datagrams.left(), 1U);
-}
-
-TEST_F(ReceiveLoop, OtherSessionEventsDoNotEnd) {
-    datagrams
-        .add(bytes_of(testing::session_status(1, 2)) + bytes_of(testing::session_status(2, 13)))
-        .add("");
-    run();
-    EXPECT_EQ(log.records().size(), 2U);
-    EXPECT_FALSE(processor.finished_);
-}
-
-TEST_F(ReceiveLoop, HeartbeatsAreShownButNotCountedOrChecked) {
+std::vector<loop_case> loop_cases() {
+    const std::string a = bytes_of(order_add(1)), b = bytes_of(order_add(2)),
+                      c = bytes_of(order_add(3)), ab = a + b;
+    const auto status = testing::session_status(2, 13), end = testing::end_of_session(2);
     const auto hb = testing::heartbeat();
-    const auto a = testing::order_add(5), b = testing::order_add(6);
-    datagrams.add(bytes_of(a) + bytes_of(hb)).add(bytes_of(hb) + bytes_of(b)).add("");
-    run();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{info(header_text(a)), info(header_text(hb)),
-                                            info(header_text(hb)), info(header_text(b))}));
-    EXPECT_EQ(processor.received_, 2U);
-    EXPECT_FALSE(processor.errors_);
-    EXPECT_EQ(processor.expected_seq_num_, 7U);
-}
-
-TEST_F(ReceiveLoop, LongDatagramIsCutToTheRoomLeft) {
     // 4096 bytes of room: 56 whole messages (4032 bytes), then 64 bytes of a
     // 57th, which the next datagram completes; the rest of the burst is lost.
     std::string burst;
+    std::vector<testing::record> burst_log;
     for (std::uint32_t seq = 1; seq <= 60; ++seq) {
-        burst += bytes_of(testing::order_add(seq));
-    }
-    datagrams.add(burst).add(std::string(burst.substr(4096, 8))).add("");
-    run();
-    EXPECT_EQ(processor.received_, 57U);
-}
-
-TEST_F(ReceiveLoop, LargestMessageCompletesAcrossDatagrams) {
-    md::message_builder big(md::MsgType{999}, 4096);
-    big.seq_num(1);
-    const std::string bytes = bytes_of(big);
-    datagrams.add(bytes.substr(0, 1400))
-        .add(bytes.substr(1400, 1400))
-        .add(bytes.substr(2800))
-        .add("");
-    run();
-    EXPECT_EQ(log.records(), std::vector<testing::record>{info(header_text(big))});
-}
-
-// Sequence numbers of consecutive OrderAdd messages, each in its own datagram.
-class SequenceCheck : public ReceiveLoop {
-  protected:
-    void run_sequence(const std::vector<std::uint32_t>& seq_nums) {
-        for (const std::uint32_t seq : seq_nums) {
-            datagrams.add(bytes_of(testing::order_add(seq)));
+        burst += bytes_of(order_add(seq));
+        if (seq <= 57) {
+            burst_log.push_back(shown(seq));
         }
-        datagrams.add("");
-        run();
     }
-    std::vector<testing::record> anomalies() const {
-        std::vector<testing::record> found;
-        for (const auto& r : log.records()) {
-            if (r.level != spdlog::level::info) {
-                found.push_back(r);
-            }
-        }
-        return found;
-    }
-};
-
-TEST_F(SequenceCheck, GapIsReportedAndCounted) {
-    run_sequence({5, 6, 9, 10});
-    EXPECT_EQ(anomalies(), std::vector<testing::record>{testing::error(
-                               "Out of sync message. Expected seqNum 7, received seqNum 9, 2 "
-                               "messages lost")});
-    EXPECT_EQ(processor.lost_, 2U);
-    EXPECT_EQ(processor.expected_seq_num_, 11U);
-    EXPECT_EQ(processor.received_, 4U);
-    EXPECT_TRUE(processor.errors_);
-}
-
-TEST_F(SequenceCheck, ResendKeepsTheExpectation) {
-    run_sequence({5, 6, 4, 7});
-    EXPECT_EQ(anomalies(), std::vector<testing::record>{testing::error(
-                               "Resend of message with seqNum 4, expected seqNum 7")});
-    EXPECT_EQ(processor.lost_, 0U);
-    EXPECT_EQ(processor.expected_seq_num_, 8U);
-    EXPECT_TRUE(processor.errors_);
-}
-
-TEST_F(SequenceCheck, ZeroIsAlwaysInSequence) {
-    run_sequence({5, 0, 7});
-    EXPECT_EQ(anomalies(), std::vector<testing::record>{testing::error(
-                               "Out of sync message. Expected seqNum 1, received seqNum 7, 6 "
-                               "messages lost")});
-}
-
-TEST_F(SequenceCheck, ExpectationWrapsAfterTheLargestNumber) {
-    run_sequence({4294967294U, 4294967295U, 12345, 12346});
-    EXPECT_TRUE(anomalies().empty());
-    EXPECT_FALSE(processor.errors_);
-}
-
-TEST_F(SequenceCheck, AnomalyRecordComesBeforeTheMessage) {
-    run_sequence({1, 3});
-    ASSERT_EQ(log.records().size(), 3U);
-    EXPECT_EQ(log.records()[1].level, spdlog::level::err);
-    EXPECT_EQ(log.records()[2], info(header_text(testing::order_add(3))));
-}
-
-TEST_F(SequenceCheck, LargeGapsSumBeyondThirtyTwoBits) {
-    run_sequence({1, 4294967000U, 0, 4294967000U});
-    EXPECT_EQ(processor.lost_, 4294966998ULL + 4294966999ULL);
-}
-
-// Framing that no honest sender produces.
-TEST_F(ReceiveLoop, LengthBelowTheHeaderIsSkippedByItsLength) {
-    const auto a = testing::order_add(1), b = testing::order_add(2);
-    const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
-    datagrams.add(bytes_of(a) + runt + bytes_of(b)).add("");
-    run();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{
-                  info(header_text(a)),
-                  testing::warn("Message length 10 is below the 42-byte header; skipped"),
-                  info(header_text(b))}));
-    EXPECT_TRUE(processor.errors_);
-    EXPECT_EQ(processor.received_, 2U);
-}
-
-TEST_F(ReceiveLoop, LengthBeyondTheBufferEndsReception) {
+    md::message_builder largest(md::MsgType{999}, 4096);
+    largest.seq_num(1);
+    const std::string big = bytes_of(largest);
     md::message_builder huge(md::MsgType::OrderAdd, 72);
     huge.length(5000);
-    datagrams.add(bytes_of(testing::order_add(1)) + bytes_of(huge))
-        .add(bytes_of(testing::order_add(2)));
-    run();
-    ASSERT_EQ(log.records().size(), 2U);
-    EXPECT_EQ(log.records()[1],
-              testing::error(
-                  "Message length 5000 exceeds the 4096-byte receive buffer; reception ended"));
-    EXPECT_TRUE(processor.errors_);
-    EXPECT_EQ(datagrams.left(), 1U);
+    const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
+    return {
+        {"ThreeMessagesInOneDatagram",
+         {a + b + c, ""},
+         {shown(1), shown(2), shown(3)},
+         "3 0 4 0 0 0"},
+        {"MessageSplitAcrossTwoAndThreeDatagrams",
+         {ab.substr(0, 100), ab.substr(100), c.substr(0, 20), c.substr(20, 30), c.substr(50), ""},
+         {shown(1), shown(2), shown(3)},
+         "3 0 4 0 0 0"},
+        // The byte carried over is the first of a message of another length.
+        {"OneByteTailStartsTheNextMessage",
+         {(a + bytes_of(status)).substr(0, 73), bytes_of(status).substr(1), ""},
+         {shown(1), shown(status)},
+         "2 0 3 0 0 0"},
+        {"LengthZeroEndsReceptionMidDatagram",
+         {a + std::string(2, '\0') + b, b},
+         {shown(1)},
+         "1 0 2 0 0 1"},
+        {"EmptyDatagramEndsReception", {"", a}, {}, "0 0 0 0 0 1"},
+        {"EndOfSessionStopsMidDatagram",
+         {a + bytes_of(end) + c, b},
+         {shown(1), shown(end)},
+         "2 0 3 0 1 1"},
+        {"OtherSessionEventsDoNotEnd",
+         {bytes_of(testing::session_status(1, 2)) + bytes_of(status), ""},
+         {shown(testing::session_status(1, 2)), shown(status)},
+         "2 0 3 0 0 0"},
+        {"HeartbeatsAreShownButNotCountedOrChecked",
+         {bytes_of(order_add(5)) + bytes_of(hb), bytes_of(hb) + bytes_of(order_add(6)), ""},
+         {shown(5), shown(hb), shown(hb), shown(6)},
+         "2 0 7 0 0 0"},
+        {"LongDatagramIsCutToTheRoomLeft",
+         {burst, burst.substr(4096, 8), ""},
+         burst_log,
+         "57 0 58 0 0 0"},
+        {"LargestMessageCompletesAcrossDatagrams",
+         {big.substr(0, 1400), big.substr(1400, 1400), big.substr(2800), ""},
+         {shown(largest)},
+         "1 0 2 0 0 0"},
+        // Framing that no honest sender produces.
+        {"LengthBelowTheHeaderIsSkippedByItsLength",
+         {a + runt + b, ""},
+         {shown(1), testing::warn("Message length 10 is below the 42-byte header; skipped"),
+          shown(2)},
+         "2 0 3 1 0 0"},
+        {"LengthBeyondTheBufferEndsReception",
+         {a + bytes_of(huge), b},
+         {shown(1),
+          error("Message length 5000 exceeds the 4096-byte receive buffer; reception ended")},
+         "1 0 2 1 0 1"},
+        // Sequence numbers: a gap is reported before the message and counted.
+        {"GapIsReportedAndCounted",
+         one_per_datagram({5, 6, 9, 10}),
+         {shown(5), shown(6),
+          error("Out of sync message. Expected seqNum 7, received seqNum 9, 2 messages lost"),
+          shown(9), shown(10)},
+         "4 2 11 1 0 0"},
+        {"ResendKeepsTheExpectation",
+         one_per_datagram({5, 6, 4, 7}),
+         {shown(5), shown(6), error("Resend of message with seqNum 4, expected seqNum 7"), shown(4),
+          shown(7)},
+         "4 0 8 1 0 0"},
+        {"ZeroIsAlwaysInSequence",
+         one_per_datagram({5, 0, 7}),
+         {shown(5), shown(0),
+          error("Out of sync message. Expected seqNum 1, received seqNum 7, 6 messages lost"),
+          shown(7)},
+         "3 6 8 1 0 0"},
+        {"ExpectationWrapsAfterTheLargestNumber",
+         one_per_datagram({4294967294U, 4294967295U, 12345, 12346}),
+         {shown(4294967294U), shown(4294967295U), shown(12345), shown(12346)},
+         "4 0 12347 0 0 0"},
+        {"LargeGapsSumBeyondThirtyTwoBits",
+         one_per_datagram({1, 4294967000U, 0, 4294967000U}),
+         {shown(1),
+          error("Out of sync message. Expected seqNum 2, received seqNum 4294967000, "
+                "4294966998 messages lost"),
+          shown(4294967000U), shown(0),
+          error("Out of sync message. Expected seqNum 1, received seqNum 4294967000, "
+                "4294966999 messages lost"),
+          shown(4294967000U)},
+         "4 8589933997 4294967001 1 0 0"},
+    };
 }
+
+class ReceiveLoop : public ::testing::TestWithParam<loop_case> {};
+
+TEST_P(ReceiveLoop, Case) {
+    const testing::log_capture log;
+    md::display_processor_with_hb processor;
+    testing::datagram_queue datagrams;
+    for (const std::string& datagram : GetParam().datagrams) {
+        datagrams.add(datagram);
+    }
+    receive_loop(processor, datagrams);
+    EXPECT_EQ(log.records(), GetParam().log);
+    EXPECT_EQ(spdlog::fmt_lib::format("{} {} {} {:d} {:d} {}", processor.received_, processor.lost_,
+                                      processor.expected_seq_num_, processor.errors_,
+                                      processor.finished_, datagrams.left()),
+              GetParam().after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReceiveLoop, ::testing::ValuesIn(loop_cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tarn

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/logging.hpp"
 #include "processing/logger.hpp"
 
 namespace tarn::testing {
@@ -38,7 +39,7 @@ class capture_sink final : public spdlog::sinks::base_sink<spdlog::details::null
 class log_capture {
   public:
     log_capture() : sink_(std::make_shared<capture_sink>()) {
-        get_logger() = std::make_shared<spdlog::logger>("md_dump_logger", sink_);
+        get_logger() = std::make_shared<spdlog::logger>(logger_name, sink_);
     }
     ~log_capture() { get_logger().reset(); }
     log_capture(const log_capture&) = delete;

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,27 +21,39 @@ void require_private_network() {
     }
 }
 
-multicast_sender::multicast_sender(const std::string& group, std::uint16_t port)
+multicast_socket::multicast_socket(const std::string& group, std::uint16_t port, role as)
     : group_(group), port_(port) {
     require_private_network();
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd_ < 0) {
-        throw std::runtime_error("socket failed");
-    }
     in_addr loopback{};
     inet_pton(AF_INET, "127.0.0.1", &loopback);
-    setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback);
-    const unsigned char ttl = 0;  // never leaves this host
-    setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl);
-}
-
-multicast_sender::~multicast_sender() {
-    if (fd_ >= 0) {
+    if (as == role::sender) {
+        setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback);
+        const unsigned char ttl = 0;  // never leaves this host
+        setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl);
+        return;
+    }
+    // Room for a fast replay while the test reads; beyond the system's limit
+    // only where the namespace's root may.
+    const int size = 4 << 20;
+    if (setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
+        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    }
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_port = htons(port);
+    inet_pton(AF_INET, group.c_str(), &bound.sin_addr);
+    const ip_mreq membership{bound.sin_addr, loopback};
+    if (bind(fd_, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) != 0 ||
+        setsockopt(fd_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0) {
         close(fd_);
+        throw std::runtime_error("cannot join " + group);
     }
 }
 
-void multicast_sender::send(std::string_view datagram) {
+multicast_socket::~multicast_socket() { close(fd_); }
+
+void multicast_socket::send(std::string_view datagram) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port_);
@@ -54,19 +67,32 @@ void multicast_sender::send(std::string_view datagram) {
     std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
 
+std::optional<std::string> multicast_socket::receive(std::chrono::milliseconds limit) {
+    pollfd ready{fd_, POLLIN, 0};
+    if (poll(&ready, 1, static_cast<int>(limit.count())) != 1) {
+        return std::nullopt;
+    }
+    std::string buffer(65536, '\0');
+    const ssize_t size = recv(fd_, buffer.data(), buffer.size(), 0);
+    if (size < 0) {
+        throw std::runtime_error("recv failed");
+    }
+    buffer.resize(static_cast<std::size_t>(size));
+    return buffer;
+}
+
 bool wait_for_membership(const std::string& group, std::chrono::milliseconds limit) {
     in_addr address{};
     inet_pton(AF_INET, group.c_str(), &address);
-    char wanted[9];
     // /proc/net/igmp writes the group as the hexadecimal of the address in
     // host byte order.
+    char wanted[9];
     std::snprintf(wanted, sizeof wanted, "%08X", address.s_addr);
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
-        std::ifstream igmp("/proc/net/igmp");
-        std::stringstream text;
-        text << igmp.rdbuf();
-        if (text.str().find(wanted) != std::string::npos) {
+        std::stringstream igmp;
+        igmp << std::ifstream("/proc/net/igmp").rdbuf();
+        if (igmp.str().find(wanted) != std::string::npos) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,15 +12,19 @@ namespace tarn::testing {
 // tests/netns-run makes; this throws anywhere else.
 void require_private_network();
 
-// Sends datagrams to a group through the loopback interface.
-class multicast_sender {
+// A UDP socket on lo for a group and port: a sender, or a member that has
+// joined the group.
+class multicast_socket {
   public:
-    multicast_sender(const std::string& group, std::uint16_t port);
-    ~multicast_sender();
-    multicast_sender(const multicast_sender&) = delete;
-    multicast_sender& operator=(const multicast_sender&) = delete;
+    enum class role { sender, member };
+    multicast_socket(const std::string& group, std::uint16_t port, role as = role::sender);
+    ~multicast_socket();
+    multicast_socket(const multicast_socket&) = delete;
+    multicast_socket& operator=(const multicast_socket&) = delete;
 
     void send(std::string_view datagram);
+    // The next datagram, or nothing after `limit` without one.
+    std::optional<std::string> receive(std::chrono::milliseconds limit);
 
   private:
     int fd_ = -1;

@@ -5,10 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -22,7 +20,7 @@ namespace tarn::testing {
 namespace {
 
 std::string temporary_path() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "md_dump_test_XXXXXX").string();
+    std::string pattern = std::filesystem::temp_directory_path() / "md_dump_test_XXXXXX";
     const int fd = mkstemp(pattern.data());
     if (fd < 0) {
         throw std::runtime_error("mkstemp failed");
@@ -33,10 +31,14 @@ std::string temporary_path() {
 
 }  // namespace
 
+std::string temporary_file(const std::string& name) {
+    return std::filesystem::temp_directory_path() /
+           ("md_dump_test_" + std::to_string(getpid()) + "_" + name);
+}
+
 std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -45,12 +47,9 @@ background_process::background_process(const std::vector<std::string>& argv)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path_.c_str(), O_WRONLY | O_TRUNC, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path_.c_str(), O_WRONLY | O_TRUNC, 0);
     std::vector<char*> args;
-    args.reserve(argv.size() + 1);
     for (const std::string& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
     }
@@ -73,14 +72,9 @@ background_process::~background_process() {
 }
 
 process_result background_process::wait(std::chrono::milliseconds limit) {
-    process_result result;
     const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    for (;;) {
-        const pid_t done = waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            break;
-        }
+    while (waitpid(pid_, &status, WNOHANG) != pid_) {
         if (std::chrono::steady_clock::now() > deadline) {
             kill(pid_, SIGKILL);
             waitpid(pid_, &status, 0);
@@ -89,15 +83,12 @@ process_result background_process::wait(std::chrono::milliseconds limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     pid_ = -1;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = read_file(out_path_);
-    result.err = read_file(err_path_);
-    return result;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path_),
+            read_file(err_path_)};
 }
 
 process_result run_process(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
-    background_process process(argv);
-    return process.wait(limit);
+    return background_process(argv).wait(limit);
 }
 
 }  // namespace tarn::testing

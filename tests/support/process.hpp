@@ -12,12 +12,8 @@ struct process_result {
     std::string err;
 };
 
-// Runs a program with arguments (argv[0] included), waits at most `limit`
-// and returns its exit status and everything it wrote.
-process_result run_process(const std::vector<std::string>& argv,
-                           std::chrono::milliseconds limit = std::chrono::seconds(20));
-
-// A program started in the background, its output going to files.
+// A program started in the background with arguments (argv[0] included),
+// its output going to files.
 class background_process {
   public:
     explicit background_process(const std::vector<std::string>& argv);
@@ -25,7 +21,8 @@ class background_process {
     background_process(const background_process&) = delete;
     background_process& operator=(const background_process&) = delete;
 
-    // Waits at most `limit` for the exit, killing the program after that.
+    // Waits at most `limit` for the exit, killing the program after that;
+    // its exit status and everything it wrote.
     process_result wait(std::chrono::milliseconds limit);
 
   private:
@@ -34,6 +31,13 @@ class background_process {
     std::string err_path_;
 };
 
+// Runs a program in the foreground the same way.
+process_result run_process(const std::vector<std::string>& argv,
+                           std::chrono::milliseconds limit = std::chrono::seconds(20));
+
 std::string read_file(const std::string& path);
+
+// A path in the temporary folder for a file of this process named `name`.
+std::string temporary_file(const std::string& name);
 
 }  // namespace tarn::testing

@@ -2,7 +2,6 @@
 // order, how fast (reported, not asserted), and the errors of bad captures.
 
 #include <gtest/gtest.h>
-#include <pcap/pcap.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,7 +12,7 @@
 
 #include "capture/capture_writer.hpp"
 #include "capture/udp_frame.hpp"
-#include "group_member.hpp"
+#include "multicast.hpp"
 #include "process.hpp"
 
 namespace tarn {
@@ -22,42 +21,33 @@ namespace {
 constexpr const char* group = "239.255.7.1";
 constexpr std::uint16_t port = 31007;
 
-std::string temporary(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("md_tools_replay_" + std::to_string(::getpid()) + "_" + name))
-        .string();
-}
-
 std::string payload_of(std::size_t index) {
     std::string text = "datagram " + std::to_string(index) + " ";
     text.resize(text.size() + index % 50 * 17, static_cast<char>('a' + index % 26));
     return text;
 }
 
-capture::udp_route route_to(const char* to, std::uint16_t to_port) {
-    return {{0x02, 0, 10, 9, 9, 9},
-            capture::parse_ipv4("10.9.9.9"),
-            5555,
-            capture::parse_ipv4(to),
-            to_port,
-            16};
-}
-
 // `count` datagrams to the group, `interval_ns` apart, with frames the
 // replay must skip between them: an ARP frame, and datagrams to another
 // group and to another port.
 std::string write_capture(const std::string& name, std::size_t count, std::uint64_t interval_ns) {
-    const std::string path = temporary(name);
+    const std::string path = testing::temporary_file(name);
     capture::capture_writer writer(path);
+    const auto frame = [](const char* to, std::uint16_t to_port, const std::string& text) {
+        return capture::udp_frame({{0x02, 0, 10, 9, 9, 9},
+                                   capture::parse_ipv4("10.9.9.9"),
+                                   5555,
+                                   capture::parse_ipv4(to),
+                                   to_port,
+                                   16},
+                                  1, std::vector<std::uint8_t>(text.begin(), text.end()));
+    };
     std::uint64_t time = 1'772'438'400'000'000'000ULL;
     for (std::size_t i = 0; i < count; ++i, time += interval_ns) {
-        const std::string text = payload_of(i);
-        const std::vector<std::uint8_t> payload(text.begin(), text.end());
-        writer.write(time, capture::udp_frame(route_to(group, port), static_cast<std::uint16_t>(i),
-                                              payload));
+        writer.write(time, frame(group, port, payload_of(i)));
         if (i % 10 == 3) {
-            writer.write(time, capture::udp_frame(route_to("239.255.7.2", port), 0, payload));
-            writer.write(time, capture::udp_frame(route_to(group, port + 1), 0, payload));
+            writer.write(time, frame("239.255.7.2", port, payload_of(i)));
+            writer.write(time, frame(group, port + 1, payload_of(i)));
             std::vector<std::uint8_t> arp(60, 0xFF);
             arp[12] = 0x08;
             arp[13] = 0x06;
@@ -79,7 +69,7 @@ struct replay_run {
 replay_run replay(const std::string& capture, const std::vector<std::string>& options,
                   std::size_t expected,
                   std::chrono::milliseconds quiet = std::chrono::milliseconds(2000)) {
-    testing::group_member member(group, port);
+    testing::multicast_socket member(group, port, testing::multicast_socket::role::member);
     std::vector<std::string> argv{MD_REPLAY_BINARY,     "--capture",  capture,
                                   "--multicast-group",  group,        "--port",
                                   std::to_string(port), "--local-ip", "127.0.0.1"};
@@ -102,78 +92,74 @@ replay_run replay(const std::string& capture, const std::vector<std::string>& op
     return run;
 }
 
-void expect_all_in_order(const replay_run& run, std::size_t count) {
-    ASSERT_EQ(run.received.size(), count);
-    for (std::size_t i = 0; i < count; ++i) {
-        ASSERT_EQ(run.received[i], payload_of(i)) << "datagram " << i;
-    }
-}
-
-TEST(Replay, AtAFixedRateEveryPayloadOfTheChosenDestinationArrivesInOrder) {
-    const std::string path = write_capture("rate.pcap", 300, 1'000'000);
-    const replay_run run = replay(
-        path, {"--rate", "500", "--only-group", group, "--only-port", std::to_string(port)}, 300);
-    expect_all_in_order(run, 300);
-    EXPECT_EQ(run.result.status, 0) << run.result.err;
-    EXPECT_NE(run.result.out.find("sent 300 datagrams"), std::string::npos) << run.result.out;
-    EXPECT_NE(run.result.out.find("skipped 90 frames: 30 not UDP over IPv4, 0 IP fragments, 0 "
-                                  "cut short by the capture, 60 to other destinations"),
-              std::string::npos)
-        << run.result.out;
-    // 299 intervals of 2 ms: about 0.6 s. Reported, not asserted: a busy
-    // machine may be slower.
-    std::printf("[ timing ] 300 datagrams at 500/s arrived in %.3f s (0.598 s planned)\n",
-                run.seconds);
-    std::filesystem::remove(path);
-}
-
-TEST(Replay, TheCapturesOwnTimingSpedUpAndAsFastAsPossible) {
+// At a fixed rate, at the capture's own timing sped up, and as fast as
+// possible: every payload of the chosen destination arrives, in order.
+TEST(Replay, EveryPacingDeliversThePayloadsOfTheChosenDestinationInOrder) {
+    const std::string only_port = std::to_string(port);
+    const std::string rated = write_capture("rate.pcap", 300, 1'000'000);
     // 100 datagrams 10 ms apart: a second of capture, a quarter at speed 4.
-    const std::string path = write_capture("timed.pcap", 100, 10'000'000);
-    const replay_run timed = replay(
-        path, {"--speed", "4", "--only-group", group, "--only-port", std::to_string(port)}, 100);
-    expect_all_in_order(timed, 100);
-    EXPECT_EQ(timed.result.status, 0) << timed.result.err;
-    std::printf("[ timing ] 0.99 s of capture at speed 4 arrived in %.3f s (0.248 s planned)\n",
-                timed.seconds);
-
-    const replay_run fast = replay(path, {"--fast", "--only-port", std::to_string(port)}, 110);
-    // The datagrams to the other group pass the port filter and arrive too.
-    EXPECT_EQ(fast.received.size(), 110U);
-    EXPECT_EQ(fast.result.status, 0) << fast.result.err;
-    std::printf("[ timing ] 110 datagrams as fast as possible arrived in %.3f s\n", fast.seconds);
-    std::filesystem::remove(path);
+    const std::string timed = write_capture("timed.pcap", 100, 10'000'000);
+    const struct {
+        std::string capture;
+        std::vector<std::string> options;
+        std::size_t count;
+        const char* planned;
+    } runs[] = {
+        {rated, {"--rate", "500", "--only-group", group, "--only-port", only_port}, 300, "0.598"},
+        {timed, {"--speed", "4", "--only-group", group, "--only-port", only_port}, 100, "0.248"},
+        {timed, {"--fast", "--only-port", only_port}, 100, "no"},
+    };
+    for (const auto& r : runs) {
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < r.count; ++i) {
+            expected.push_back(payload_of(i));
+            if (r.options[0] == "--fast" && i % 10 == 3) {
+                expected.push_back(payload_of(i));  // to the other group, on the same port
+            }
+        }
+        const replay_run run = replay(r.capture, r.options, expected.size());
+        EXPECT_EQ(run.result.status, 0) << run.result.err;
+        EXPECT_EQ(run.received, expected);
+        // Reported, not asserted: a busy machine may be slower.
+        std::printf("[ timing ] %zu datagrams %s arrived in %.3f s (%s s planned)\n",
+                    expected.size(), r.options[0].c_str(), run.seconds, r.planned);
+        if (r.count == 300) {
+            for (const char* report : {"sent 300 datagrams",
+                                       "skipped 90 frames: 30 not UDP over IPv4, 0 IP fragments, "
+                                       "0 cut short by the capture, 60 to other destinations"}) {
+                EXPECT_NE(run.result.out.find(report), std::string::npos) << run.result.out;
+            }
+        }
+    }
+    std::filesystem::remove(rated);
+    std::filesystem::remove(timed);
 }
 
+// A missing file and a text send nothing; a capture whose last record lost
+// its end sends the ones before it, then ends with the error.
 TEST(Replay, BadCapturesEndWithTheirNameAndWhatWasSent) {
-    const std::chrono::milliseconds short_wait(300);
-    const std::string missing = temporary("missing.pcap");
-    const replay_run none = replay(missing, {"--fast"}, 1, short_wait);
-    EXPECT_EQ(none.result.status, 1);
-    EXPECT_NE(none.result.err.find("cannot read capture " + missing), std::string::npos)
-        << none.result.err;
-    EXPECT_TRUE(none.received.empty());
-
-    const std::string text = temporary("text.pcap");
+    const std::string missing = testing::temporary_file("missing.pcap"),
+                      text = testing::temporary_file("text.pcap"),
+                      whole = write_capture("whole.pcap", 3, 1000),
+                      cut = testing::temporary_file("cut.pcap");
     std::ofstream(text) << "not a capture but long enough to be taken for a header\n";
-    const replay_run not_pcap = replay(text, {"--fast"}, 1, short_wait);
-    EXPECT_EQ(not_pcap.result.status, 1);
-    EXPECT_NE(not_pcap.result.err.find("cannot read capture " + text), std::string::npos)
-        << not_pcap.result.err;
-    EXPECT_TRUE(not_pcap.received.empty());
-
-    // The last record loses its end: the ones before it go out, then the error.
-    const std::string whole = write_capture("whole.pcap", 3, 1000);
-    const std::string cut = temporary("cut.pcap");
     std::filesystem::copy_file(whole, cut, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::resize_file(cut, std::filesystem::file_size(whole) - 10);
-    const replay_run truncated = replay(cut, {"--fast"}, 3, short_wait);
-    EXPECT_EQ(truncated.result.status, 1);
-    EXPECT_NE(truncated.result.err.find("capture " + cut + " is damaged"), std::string::npos)
-        << truncated.result.err;
-    EXPECT_NE(truncated.result.out.find("sent 2 datagrams"), std::string::npos)
-        << truncated.result.out;
-    EXPECT_EQ(truncated.received.size(), 2U);
+    const struct {
+        std::string capture, error;
+        std::size_t sent;
+    } cases[] = {{missing, "cannot read capture " + missing, 0},
+                 {text, "cannot read capture " + text, 0},
+                 {cut, "capture " + cut + " is damaged", 2}};
+    for (const auto& c : cases) {
+        const replay_run run = replay(c.capture, {"--fast"}, 3, std::chrono::milliseconds(300));
+        EXPECT_EQ(run.result.status, 1);
+        EXPECT_NE(run.result.err.find(c.error), std::string::npos) << run.result.err;
+        EXPECT_EQ(run.received.size(), c.sent);
+        if (c.sent != 0) {
+            EXPECT_NE(run.result.out.find("sent 2 datagrams"), std::string::npos) << run.result.out;
+        }
+    }
     for (const std::string& path : {text, whole, cut}) {
         std::filesystem::remove(path);
     }

@@ -11,27 +11,12 @@
 #include "app/options.hpp"
 #include "app/processor_choice.hpp"
 #include "app/version.hpp"
-#include "net/interface_address.hpp"
+#include "cli/local_address.hpp"
 #include "net/multicast_receiver.hpp"
 
 namespace tarn {
 
 namespace po = boost::program_options;
-
-namespace {
-
-// The local address from --local-ip, or else resolved from --interface.
-std::string local_address(const po::variables_map& options) {
-    const bool from_local_ip = options.count("local-ip") != 0;
-    const char* const source = from_local_ip ? "local-ip" : "interface";
-    const std::string value = options.count(source) != 0 ? options[source].as<std::string>() : "";
-    if (value.empty()) {
-        throw std::runtime_error("Please provide either --local-ip or --interface option");
-    }
-    return from_local_ip ? value : find_interface_address(value);
-}
-
-}  // namespace
 
 command_line read_command_line(int argc, const char* const* argv) {
     const po::options_description description = make_option_description();

@@ -130,6 +130,10 @@ TEST(ReplayCommandLine, BadOptionsEndBeforeAnythingIsSent) {
          "Required option --port is missing"},
         {{"--capture", "x.pcap", "--multicast-group", "239.1.1.1", "--port", "1"},
          "either --local-ip or --interface"},
+        // The same rule as md_dump's: an empty --local-ip wins and is refused.
+        {{"--capture", "x.pcap", "--multicast-group", "239.1.1.1", "--port", "1", "--local-ip", "",
+          "--interface", "lo"},
+         "either --local-ip or --interface"},
         {{"--capture", "x.pcap", "--multicast-group", "239.1.1.1", "--port", "1", "--local-ip",
           "127.0.0.1", "--speed", "2", "--fast"},
          "at most one of --speed, --rate and --fast"},

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "frame_decoder.hpp"
+#include "capture/frame_decoder.hpp"
 
 namespace tarn::capture {
 

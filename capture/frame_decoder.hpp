@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "udp_frame.hpp"
+#include "capture/udp_frame.hpp"
 
 namespace tarn::capture {
 

@@ -1,4 +1,4 @@
-#include "capture_reader.hpp"
+#include "capture/capture_reader.hpp"
 
 #include <array>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "frame_decoder.hpp"
+#include "capture/frame_decoder.hpp"
 
 #include <pcap/dlt.h>
 

@@ -1,4 +1,4 @@
-#include "capture_writer.hpp"
+#include "capture/capture_writer.hpp"
 
 #include <cstdio>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "udp_frame.hpp"
+#include "capture/udp_frame.hpp"
 
 #include <arpa/inet.h>
 

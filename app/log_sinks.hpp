@@ -14,6 +14,9 @@ namespace tarn {
 // same way, through one buffer kept for the logger's life: no allocation per
 // record once the longest record has been seen.
 
+// Both write a record with the record time (processing/logger.hpp) when one
+// is set: a record about a captured datagram carries its capture time.
+
 // Appends to a file, creating it and missing folders; flushes when asked.
 class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   public:
@@ -28,13 +31,19 @@ class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mu
     spdlog::memory_buf_t formatted_;
 };
 
-// Writes to standard output and flushes after every record.
+// Writes to standard output and flushes after every record, or, offline,
+// only when asked.
 class stdout_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+  public:
+    explicit stdout_sink(bool flush_every_record = true)
+        : flush_every_record_(flush_every_record) {}
+
   protected:
     void sink_it_(const spdlog::details::log_msg& message) override;
     void flush_() override;
 
   private:
+    bool flush_every_record_;
     spdlog::memory_buf_t formatted_;
 };
 

@@ -11,14 +11,14 @@
 
 namespace tarn {
 
-void set_up_logger(const std::string& file_name) {
+void set_up_logger(const std::string& file_name, log_flushing flushing) {
     auto& slot = get_logger();
     // A logger of the same name may be registered from an earlier set-up in
     // this process; the registry holds one name once.
     spdlog::drop(logger_name);
     std::shared_ptr<spdlog::sinks::sink> sink;
     if (file_name.empty()) {
-        sink = std::make_shared<stdout_sink>();
+        sink = std::make_shared<stdout_sink>(flushing == log_flushing::every_record);
     } else {
         sink = std::make_shared<file_sink>(file_name);
     }
@@ -29,7 +29,7 @@ void set_up_logger(const std::string& file_name) {
         throw std::runtime_error("Unable to acclocate memory for logger.");
     }
     slot->set_pattern(log_pattern, spdlog::pattern_time_type::local);
-    if (!file_name.empty()) {
+    if (!file_name.empty() && flushing == log_flushing::every_record) {
         slot->flush_on(spdlog::level::info);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarn {
@@ -7,9 +8,14 @@ namespace tarn {
 inline constexpr const char* logger_name = "md_dump_logger";
 inline constexpr const char* log_pattern = "%Y-%m-%d %H:%M:%S.%F [%L] %v";
 
+// How often the log reaches its file: after every record, so that a live log
+// is current, or through one buffer flushed at the end, offline.
+enum class log_flushing : std::uint8_t { every_record, at_end };
+
 // Fills the logger slot: a file sink appending to `file_name`, or standard
 // output when the name is empty.
-void set_up_logger(const std::string& file_name);
+void set_up_logger(const std::string& file_name,
+                   log_flushing flushing = log_flushing::every_record);
 
 // "Start <program> <version> <revision>" followed by every further argument,
 // each behind one blank.

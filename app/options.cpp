@@ -2,13 +2,14 @@
 
 #include <spdlog/common.h>
 
+#include <sstream>
 #include <stdexcept>
 
 namespace tarn {
 
 namespace po = boost::program_options;
 
-po::options_description make_option_description() {
+po::options_description make_option_table() {
     po::options_description options(
         "TARN Market Data Messages Dumper\n"
         "\n"
@@ -31,6 +32,31 @@ po::options_description make_option_description() {
          "print info with number of received messages so far every specified count. Default "
          "is 10000, minimum is 10. Usable only with --check-seq option (*)");
     return options;
+}
+
+po::options_description make_further_options() {
+    po::options_description options("Further options");
+    options.add_options()  //
+        ("read-capture", po::value<std::string>(),
+         "decode this pcap or pcapng file (- for standard input) instead of joining a group; "
+         "--multicast-group and --port select a destination in it")  //
+        ("write-capture", po::value<std::string>(),
+         "also write every datagram received or selected to this pcap file");
+    return options;
+}
+
+po::options_description make_option_description() {
+    po::options_description options;
+    options.add(make_option_table()).add(make_further_options());
+    return options;
+}
+
+std::string help_text() {
+    // Printed one by one: printed as one description, the library widens the
+    // first column of the table.
+    std::ostringstream text;
+    text << make_option_table() << '\n' << make_further_options();
+    return text.str();
 }
 
 po::variables_map parse_command_line(int argc, const char* const* argv,

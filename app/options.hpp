@@ -9,7 +9,16 @@
 namespace tarn {
 
 // The option table with its caption, in the order of the help text.
+boost::program_options::options_description make_option_table();
+
+// The options added since, in a second group of the help text.
+boost::program_options::options_description make_further_options();
+
+// Both groups, as the command line is parsed.
 boost::program_options::options_description make_option_description();
+
+// The table, then the further options: the help text without its final newline.
+std::string help_text();
 
 // Parses the whole argument vector in the library's default style.
 boost::program_options::variables_map parse_command_line(

@@ -1,22 +1,22 @@
 #include "capture/capture_reader.hpp"
 
 #include <array>
-#include <stdexcept>
 
 namespace tarn::capture {
 
-capture_reader::capture_reader(const std::string& path) : path_(path) {
+capture_reader::capture_reader(const std::string& path)
+    : name_(path == "-" ? "standard input" : path) {
     std::array<char, PCAP_ERRBUF_SIZE> error{};
     handle_.reset(pcap_open_offline_with_tstamp_precision(path.c_str(), PCAP_TSTAMP_PRECISION_NANO,
                                                           error.data()));
     if (!handle_) {
-        throw std::runtime_error("cannot read capture " + path + ": " + error.data());
+        throw std::runtime_error("cannot read capture " + name_ + ": " + error.data());
     }
     link_type_ = pcap_datalink(handle_.get());
     if (!is_supported_link_type(link_type_)) {
-        const char* name = pcap_datalink_val_to_name(link_type_);
-        throw std::runtime_error("capture " + path + " has link type " +
-                                 (name != nullptr ? name : std::to_string(link_type_)) +
+        const char* link_name = pcap_datalink_val_to_name(link_type_);
+        throw std::runtime_error("capture " + name_ + " has link type " +
+                                 (link_name != nullptr ? link_name : std::to_string(link_type_)) +
                                  ", which is not read here");
     }
 }
@@ -29,9 +29,10 @@ std::optional<captured_frame> capture_reader::next() {
         return std::nullopt;  // the end of the file
     }
     if (status != 1) {
-        throw std::runtime_error("capture " + path_ + " is damaged after " +
-                                 std::to_string(frames_) +
-                                 " frames: " + pcap_geterr(handle_.get()));
+        const std::string where =
+            frames_ == 0 ? "at its first frame" : "after frame " + std::to_string(frames_);
+        throw capture_damaged("capture " + name_ + " is damaged " + where + ": " +
+                              pcap_geterr(handle_.get()));
     }
     ++frames_;
     // Opened with nanosecond precision, so tv_usec holds nanoseconds.

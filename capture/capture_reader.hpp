@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <span>
+#include <stdexcept>
 #include <string>
 
 #include "capture/frame_decoder.hpp"
@@ -18,10 +18,16 @@ struct captured_frame {
     decoded_frame content;  // its payload stays valid until the next read
 };
 
-// Reads a capture file (pcap or pcapng, through libpcap) frame by frame.
-// Failures throw std::runtime_error with a text naming the file: a file that
-// cannot be opened, is not a capture, has an unsupported link type, or ends
-// inside a record.
+// A capture that ends inside a record or breaks its format midway.
+class capture_damaged : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a capture file (pcap or pcapng, through libpcap) frame by frame; "-"
+// reads standard input. Failures throw std::runtime_error with a text naming
+// the file: a file that cannot be opened, is not a capture or has an
+// unsupported link type; capture_damaged when it ends inside a record.
 class capture_reader {
   public:
     explicit capture_reader(const std::string& path);
@@ -32,12 +38,15 @@ class capture_reader {
     // Frames read so far.
     std::uint64_t frames() const { return frames_; }
 
+    // The file's name as messages give it.
+    const std::string& name() const { return name_; }
+
   private:
     struct pcap_closer {
         void operator()(pcap_t* handle) const { pcap_close(handle); }
     };
 
-    std::string path_;
+    std::string name_;
     std::unique_ptr<pcap_t, pcap_closer> handle_;
     int link_type_ = 0;
     std::uint64_t frames_ = 0;

@@ -9,8 +9,22 @@ capture_reader::capture_reader(const std::string& path)
     std::array<char, PCAP_ERRBUF_SIZE> error{};
     handle_.reset(pcap_open_offline_with_tstamp_precision(path.c_str(), PCAP_TSTAMP_PRECISION_NANO,
                                                           error.data()));
+    check_opened(error.data());
+}
+
+capture_reader::capture_reader(std::FILE* file, const std::string& name) : name_(name) {
+    std::array<char, PCAP_ERRBUF_SIZE> error{};
+    handle_.reset(
+        pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_NANO, error.data()));
     if (!handle_) {
-        throw std::runtime_error("cannot read capture " + name_ + ": " + error.data());
+        static_cast<void>(std::fclose(file));
+    }
+    check_opened(error.data());
+}
+
+void capture_reader::check_opened(const char* error) {
+    if (!handle_) {
+        throw std::runtime_error("cannot read capture " + name_ + ": " + error);
     }
     link_type_ = pcap_datalink(handle_.get());
     if (!is_supported_link_type(link_type_)) {

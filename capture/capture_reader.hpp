@@ -3,6 +3,7 @@
 #include <pcap/pcap.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -31,6 +32,8 @@ class capture_damaged : public std::runtime_error {
 class capture_reader {
   public:
     explicit capture_reader(const std::string& path);
+    // Reads an open file, which it closes; `name` is how messages call it.
+    capture_reader(std::FILE* file, const std::string& name);
 
     // The next frame, or nothing at the end of the file.
     std::optional<captured_frame> next();
@@ -42,6 +45,9 @@ class capture_reader {
     const std::string& name() const { return name_; }
 
   private:
+    // Checks what libpcap opened; `error` is its text when it opened nothing.
+    void check_opened(const char* error);
+
     struct pcap_closer {
         void operator()(pcap_t* handle) const { pcap_close(handle); }
     };

@@ -26,7 +26,24 @@ const spdlog::details::log_msg& at_record_time(const spdlog::details::log_msg& m
 
 }  // namespace
 
-file_sink::file_sink(const std::string& file_name) { file_.open(file_name, false); }
+namespace {
+
+spdlog::file_event_handlers buffer_setting(std::vector<char>& buffer) {
+    spdlog::file_event_handlers handlers;
+    if (!buffer.empty()) {
+        handlers.after_open = [&buffer](const spdlog::filename_t&, std::FILE* file) {
+            static_cast<void>(std::setvbuf(file, buffer.data(), _IOFBF, buffer.size()));
+        };
+    }
+    return handlers;
+}
+
+}  // namespace
+
+file_sink::file_sink(const std::string& file_name, std::size_t buffer_size)
+    : buffer_(buffer_size), file_(buffer_setting(buffer_)) {
+    file_.open(file_name, false);
+}
 
 void file_sink::sink_it_(const spdlog::details::log_msg& message) {
     formatted_.clear();

@@ -5,6 +5,7 @@
 #include <spdlog/sinks/base_sink.h>
 
 #include <string>
+#include <vector>
 
 namespace tarn {
 
@@ -18,15 +19,17 @@ namespace tarn {
 // is set: a record about a captured datagram carries its capture time.
 
 // Appends to a file, creating it and missing folders; flushes when asked.
+// The file's buffer has the C library's size, or `buffer_size` when given.
 class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   public:
-    explicit file_sink(const std::string& file_name);
+    explicit file_sink(const std::string& file_name, std::size_t buffer_size = 0);
 
   protected:
     void sink_it_(const spdlog::details::log_msg& message) override;
     void flush_() override;
 
   private:
+    std::vector<char> buffer_;  // declared first: the file writes into it until it is closed
     spdlog::details::file_helper file_;
     spdlog::memory_buf_t formatted_;
 };

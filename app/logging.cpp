@@ -2,6 +2,7 @@
 
 #include <spdlog/spdlog.h>
 
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 
@@ -16,11 +17,18 @@ void set_up_logger(const std::string& file_name, log_flushing flushing) {
     // A logger of the same name may be registered from an earlier set-up in
     // this process; the registry holds one name once.
     spdlog::drop(logger_name);
+    // Offline, one large buffer: few system calls for a log of millions of lines.
+    constexpr std::size_t offline_buffer_size = std::size_t{1} << 20U;
+    const bool buffered = flushing == log_flushing::at_end;
     std::shared_ptr<spdlog::sinks::sink> sink;
     if (file_name.empty()) {
-        sink = std::make_shared<stdout_sink>(flushing == log_flushing::every_record);
+        if (buffered) {
+            // Before anything is written to standard output, as it must be.
+            static_cast<void>(std::setvbuf(stdout, nullptr, _IOFBF, offline_buffer_size));
+        }
+        sink = std::make_shared<stdout_sink>(!buffered);
     } else {
-        sink = std::make_shared<file_sink>(file_name);
+        sink = std::make_shared<file_sink>(file_name, buffered ? offline_buffer_size : 0);
     }
     auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
     spdlog::initialize_logger(logger);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "capture/frame_decoder.hpp"
 
@@ -45,6 +46,8 @@ class capture_reader {
     const std::string& name() const { return name_; }
 
   private:
+    // Has libpcap read the open file, which it then closes.
+    void open(std::FILE* file);
     // Checks what libpcap opened; `error` is its text when it opened nothing.
     void check_opened(const char* error);
 
@@ -53,6 +56,7 @@ class capture_reader {
     };
 
     std::string name_;
+    std::vector<char> buffer_;  // the file's buffer: outlives libpcap's handle
     std::unique_ptr<pcap_t, pcap_closer> handle_;
     int link_type_ = 0;
     std::uint64_t frames_ = 0;

@@ -2,7 +2,8 @@
 
 #include <array>
 #include <cerrno>
-#include <cstring>
+#include <system_error>
+#include <utility>
 
 namespace tarn::capture {
 
@@ -19,13 +20,14 @@ capture_reader::capture_reader(const std::string& path)
     // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): libpcap owns it from here
     std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        throw std::runtime_error("cannot read capture " + name_ + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot read capture " + name_ + ": " +
+                                 std::generic_category().message(errno));
     }
     static_cast<void>(std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size()));
     open(file);
 }
 
-capture_reader::capture_reader(std::FILE* file, const std::string& name) : name_(name) {
+capture_reader::capture_reader(std::FILE* file, std::string name) : name_(std::move(name)) {
     open(file);
 }
 

@@ -16,7 +16,7 @@ namespace tarn::capture {
 
 // One captured frame: when it was captured and what it carries.
 struct captured_frame {
-    std::uint64_t time_ns;  // since 1970 (UTC)
+    std::uint64_t time_ns = 0;  // since 1970 (UTC)
     decoded_frame content;  // its payload stays valid until the next read
 };
 
@@ -34,7 +34,7 @@ class capture_reader {
   public:
     explicit capture_reader(const std::string& path);
     // Reads an open file, which it closes; `name` is how messages call it.
-    capture_reader(std::FILE* file, const std::string& name);
+    capture_reader(std::FILE* file, std::string name);
 
     // The next frame, or nothing at the end of the file.
     std::optional<captured_frame> next();

@@ -141,9 +141,9 @@ void capture_source::fail_with_destinations(const std::string& reason) {
     }
     // After a second destination only the matching ones are choices; when
     // nothing matched, every destination is.
-    for (const auto& [destination, count] : elsewhere_) {
-        if (!settled_ || selection_.matches(destination)) {
-            listed.emplace_back(destination, count);
+    for (const auto& [other, count] : elsewhere_) {
+        if (!settled_ || selection_.matches(other)) {
+            listed.emplace_back(other, count);
         }
     }
     std::stable_sort(listed.begin(), listed.end(),
@@ -157,8 +157,8 @@ void capture_source::fail_with_destinations(const std::string& reason) {
     if (!listed.empty() || unlisted_ != 0) {
         text += settled_ ? ":" : "; it holds:";
     }
-    for (const auto& [destination, count] : listed) {
-        text += spdlog::fmt_lib::format("\n  {} {} datagrams", text_of(destination), count);
+    for (const auto& [choice, count] : listed) {
+        text += spdlog::fmt_lib::format("\n  {} {} datagrams", text_of(choice), count);
     }
     if (unlisted_ != 0) {
         text += spdlog::fmt_lib::format("\n  and {} datagrams to further destinations", unlisted_);

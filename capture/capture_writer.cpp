@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
+#include <system_error>
 
 namespace tarn::capture {
 
@@ -31,7 +31,8 @@ capture_writer::capture_writer(const std::string& path, precision stamps)
         // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the dumper owns and closes it
         FILE* file = std::fopen(path.c_str(), "wb");
         if (file == nullptr) {
-            throw std::runtime_error("cannot write " + path + ": " + std::strerror(errno));
+            throw std::runtime_error("cannot write " + path + ": " +
+                                     std::generic_category().message(errno));
         }
         buffer_.resize(file_buffer_size);
         static_cast<void>(std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size()));

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <array>
-#include <compare>
 #include <cstdint>
 #include <optional>
+#include <tuple>
 
 #include "processing/datagram_source.hpp"
 
@@ -14,7 +14,10 @@ struct udp_destination {
     std::array<std::uint8_t, 4> address{};
     std::uint16_t port = 0;
 
-    auto operator<=>(const udp_destination&) const = default;
+    friend bool operator==(const udp_destination&, const udp_destination&) = default;
+    friend bool operator<(const udp_destination& a, const udp_destination& b) {
+        return std::tie(a.address, a.port) < std::tie(b.address, b.port);
+    }
 };
 
 // Keeps a copy of the datagrams a run receives: a capture being written.

@@ -17,7 +17,7 @@ namespace tarn::capture {
 // One captured frame: when it was captured and what it carries.
 struct captured_frame {
     std::uint64_t time_ns = 0;  // since 1970 (UTC)
-    decoded_frame content;  // its payload stays valid until the next read
+    decoded_frame content;      // its payload stays valid until the next read
 };
 
 // A capture that ends inside a record or breaks its format midway.

@@ -81,6 +81,18 @@ TEST(CommandLine, InterfaceNames) {
     EXPECT_EQ(find_interface_address("lo"), "127.0.0.1");
 }
 
+// Options added since keep every short prefix meaning what it meant: the
+// run below gets as far as the `every` check only if --c, --f, --i, --m, --p
+// and --e each found their option.
+TEST(CommandLine, ShortPrefixesKeepTheirMeaning) {
+    expect_failure(md_dump({"--c", "--f", "--i", "lo", "--m", "239.1.1.1", "--p", "1", "--e", "9"}),
+                   "Invalid every: 9");
+    expect_failure(md_dump({"--loc", "", "--m", "239.1.1.1"}),
+                   "Please provide either --local-ip or --interface option");
+    EXPECT_EQ(md_dump({"--v"}).out, "2.1.1 " + std::string(revision_id) + "\n");
+    expect_help(md_dump({"--he"}));
+}
+
 // The checks after the logger set-up: "every" fails last, so reaching it
 // proves that everything before it was accepted.
 TEST(CommandLine, LocalAddressWinsAndPortZeroIsAccepted) {

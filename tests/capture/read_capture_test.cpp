@@ -50,21 +50,16 @@ std::vector<std::uint8_t> frame_to(const std::string& group, std::uint16_t port,
         route, 1, std::span(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()));
 }
 
-// Four messages in two datagrams to group:port, sequence numbers from `first`,
-// the last one ending the session.
-std::vector<std::string> session_datagrams(std::uint32_t first) {
-    return {bytes_of(testing::order_add(first)) + bytes_of(testing::order_add(first + 1)),
-            bytes_of(testing::order_add(first + 2)) + bytes_of(testing::end_of_session(first + 3))};
-}
-
+// Four messages in two datagrams to group:port, a millisecond apart, sequence
+// numbers from `first`, the last one ending the session.
 std::vector<captured> session_frames(const std::string& group, std::uint16_t port,
-                                     std::uint32_t first = 1, std::uint64_t time = first_time) {
-    std::vector<captured> frames;
-    for (const std::string& datagram : session_datagrams(first)) {
-        frames.push_back({time, frame_to(group, port, datagram)});
-        time += 1'000'000;
-    }
-    return frames;
+                                     std::uint32_t first = 1) {
+    return {{first_time, frame_to(group, port,
+                                  bytes_of(testing::order_add(first)) +
+                                      bytes_of(testing::order_add(first + 1)))},
+            {first_time + 1'000'000, frame_to(group, port,
+                                              bytes_of(testing::order_add(first + 2)) +
+                                                  bytes_of(testing::end_of_session(first + 3)))}};
 }
 
 // md_dump's output, in UTC so that capture times read as written here.
@@ -78,12 +73,8 @@ testing::process_result md_dump(const std::vector<std::string>& args) {
 // The records after the start-up record, each without its time.
 std::vector<std::string> records(const std::string& log) {
     std::vector<std::string> lines = testing::log_messages(log);
-    EXPECT_FALSE(lines.empty());
-    if (!lines.empty()) {
-        EXPECT_EQ(lines.front().rfind("[I] Start ", 0), 0U) << lines.front();
-        lines.erase(lines.begin());
-    }
-    return lines;
+    EXPECT_TRUE(!lines.empty() && lines.front().starts_with("[I] Start ")) << log;
+    return lines.empty() ? lines : std::vector<std::string>(lines.begin() + 1, lines.end());
 }
 
 std::size_t starting(const std::vector<std::string>& lines, const std::string& text) {

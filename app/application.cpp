@@ -3,17 +3,21 @@
 #include <spdlog/common.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
-#include <sstream>
 #include <stdexcept>
+#include <system_error>
 
 #include "app/logging.hpp"
 #include "app/options.hpp"
 #include "app/processor_choice.hpp"
 #include "app/selection.hpp"
 #include "app/version.hpp"
-#include "net/interface_address.hpp"
+#include "capture/capture_run.hpp"
+#include "capture/udp_frame.hpp"
+#include "cli/local_address.hpp"
 #include "net/multicast_receiver.hpp"
+#include "processing/logger.hpp"
 
 namespace tarn {
 
@@ -21,33 +25,56 @@ namespace po = boost::program_options;
 
 namespace {
 
-// The local address from --local-ip, or else resolved from --interface.
-std::string local_address(const po::variables_map& options) {
-    const bool from_local_ip = options.count("local-ip") != 0;
-    const char* const source = from_local_ip ? "local-ip" : "interface";
-    const std::string value = options.count(source) != 0 ? options[source].as<std::string>() : "";
-    if (value.empty()) {
-        throw std::runtime_error("Please provide either --local-ip or --interface option");
+// A capture has no group to join: the group and the port select a destination
+// in it, each may be left out, and the local address has no meaning.
+void read_capture_settings(const po::variables_map& options, command_line& result) {
+    if (options.count("local-ip") != 0 || options.count("interface") != 0) {
+        throw std::runtime_error(
+            "--local-ip and --interface choose where to join a group: they do not go with "
+            "--read-capture");
     }
-    return from_local_ip ? value : find_interface_address(value);
+    result.read_capture = options["read-capture"].as<std::string>();
+    if (options.count("multicast-group") != 0) {
+        const auto& group = options["multicast-group"].as<std::string>();
+        try {
+            result.selection.group = capture::parse_ipv4(group);
+        } catch (const std::invalid_argument&) {
+            throw std::runtime_error(
+                spdlog::fmt_lib::format("--multicast-group {} is not an IPv4 address", group));
+        }
+    }
+    if (options.count("port") != 0) {
+        result.selection.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
+    }
+}
+
+void write_capture_settings(const po::variables_map& options, command_line& result) {
+    if (options.count("write-capture") == 0) {
+        return;
+    }
+    const auto& path = options["write-capture"].as<std::string>();
+    if (path == "-" && result.log_file.empty()) {
+        throw std::runtime_error(
+            "--write-capture - needs --log: standard output cannot carry both the capture and "
+            "the log");
+    }
+    std::error_code unknown;
+    if (result.read_capture && std::filesystem::equivalent(*result.read_capture, path, unknown)) {
+        throw std::runtime_error("--write-capture would overwrite the capture being read");
+    }
+    result.write_capture = path;
 }
 
 }  // namespace
 
 command_line read_command_line(int argc, const char* const* argv) {
-    const po::options_description specified = make_option_description();
-    const po::options_description further = make_further_options();
-    po::options_description all;
-    all.add(specified).add(further);
+    const po::options_description description = make_option_description();
     command_line result;
-    result.options = parse_command_line(argc, argv, all);
+    result.options = parse_command_line(argc, argv, description);
     const po::variables_map& options = result.options;
     if (options.empty() || options.count("help") != 0) {
-        // Each group is laid out by itself, so the table above keeps its columns.
-        std::ostringstream help;
-        help << specified << '\n' << further;
         result.what = command_line::action::help;
-        result.text = help.str();
+        result.text = help_text();
         return result;
     }
     if (options.count("version") != 0) {
@@ -55,12 +82,16 @@ command_line read_command_line(int argc, const char* const* argv) {
         result.text = version_line();
         return result;
     }
-    result.local_ip = local_address(options);
-    result.multicast_group = get_string_option(options, "multicast-group", true);
-    if (options.count("port") == 0) {
-        throw std::runtime_error("Required option --port is missing");
+    if (options.count("read-capture") != 0) {
+        read_capture_settings(options, result);
+    } else {
+        result.local_ip = local_address(options);
+        result.multicast_group = get_string_option(options, "multicast-group", true);
+        if (options.count("port") == 0) {
+            throw std::runtime_error("Required option --port is missing");
+        }
+        result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
     }
-    result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
     result.log_file = get_string_option(options, "log", false);
     if (options.count("only-type") != 0) {
         result.only_types = parse_type_list(options["only-type"].as<std::string>());
@@ -70,6 +101,7 @@ command_line read_command_line(int argc, const char* const* argv) {
             parse_instrument_list(options["only-instrument"].as<std::string>());
     }
     result.json = options.count("json") != 0;
+    write_capture_settings(options, result);
     return result;
 }
 
@@ -85,16 +117,42 @@ void application::init() {
     local_ip_ = std::move(settings.local_ip);
     multicast_group_ = std::move(settings.multicast_group);
     port_ = settings.port;
-    set_up_logger(settings.log_file, settings.json ? records::form::json : records::form::text);
+    // Opened before the log: a file that is no capture leaves the log untouched.
+    if (settings.read_capture) {
+        capture_ = std::make_unique<capture::capture_reader>(*settings.read_capture);
+        selection_ = settings.selection;
+    }
+    set_up_logger(settings.log_file, settings.json ? records::form::json : records::form::text,
+                  capture_ ? log_flushing::at_end : log_flushing::every_record);
     processor_ = choose_processor(
         settings.options, md::message_filter(settings.only_types, settings.only_instruments));
     apply_every(settings.options, *processor_);
+    if (settings.write_capture) {
+        recorder_ = std::make_unique<capture::capture_recorder>(*settings.write_capture);
+    }
     log_start_record(argc_, argv_);
 }
 
 int application::run() {
-    { const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_); }
-    return 0;
+    int status = 0;
+    if (capture_) {
+        // The log went through one buffer: flushed at the end, and before a
+        // failure is reported.
+        try {
+            status = capture::read_capture(*processor_, *capture_, selection_, recorder_.get());
+        } catch (...) {
+            get_logger()->flush();
+            throw;
+        }
+        get_logger()->flush();
+    } else {
+        const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_,
+                                          recorder_.get());
+    }
+    if (recorder_) {
+        recorder_->finish();
+    }
+    return status;
 }
 
 }  // namespace tarn

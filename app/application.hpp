@@ -4,9 +4,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "capture/capture_reader.hpp"
+#include "capture/capture_recorder.hpp"
+#include "capture/capture_source.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
@@ -26,13 +30,20 @@ struct command_line {
     std::vector<std::uint32_t> only_instruments;    // empty: every message
     bool json = false;                              // records as JSON objects
     boost::program_options::variables_map options;  // for the processor choice and `every`
+    // Offline: the capture read instead of a group, and the destination chosen in it.
+    std::optional<std::string> read_capture;
+    capture::destination_selection selection;
+    std::optional<std::string> write_capture;  // where received datagrams are recorded
 };
 
 // Parses the arguments and checks them in a fixed order, which decides the
 // message a user sees when several things are wrong: library errors, help,
 // version, the local address (an interface name is resolved here), the group,
-// the port, the type and instrument lists. Throws what `init` reports. The
-// `every` check needs the processor and comes later, after the log set-up.
+// version, the local address (an interface name is resolved here), the group,
+// the port, or instead, with a capture to read, the selection in it; then the
+// type and instrument lists and the capture to write. Throws what `init`
+// reports. The `every` check needs the processor and comes later, after the
+// log set-up.
 command_line read_command_line(int argc, const char* const* argv);
 
 class basic_application {
@@ -48,14 +59,17 @@ class basic_application {
     virtual int run() = 0;
 };
 
-// The dumper: `init` reads the command line, sets up the log and chooses the
-// processor; `run` receives until the stream ends and writes the summary.
+// The dumper: `init` reads the command line, opens a capture to read, sets up
+// the log, chooses the processor and opens a capture to write; `run` receives
+// until the stream ends, from the group or the capture, and writes the
+// summary.
 class application : public basic_application {
   public:
     application(int argc, char** argv);
 
     // Ends the process with status 0 after printing the help or the version.
     void init() override;
+    // The exit status: 1 after a damaged capture, else 0.
     int run() override;
 
   private:
@@ -65,6 +79,9 @@ class application : public basic_application {
     std::string multicast_group_;
     std::uint16_t port_ = 0;
     std::unique_ptr<md::processor> processor_;
+    std::unique_ptr<capture::capture_reader> capture_;  // offline only
+    capture::destination_selection selection_;
+    std::unique_ptr<capture::capture_recorder> recorder_;
 };
 
 }  // namespace tarn

@@ -1,14 +1,54 @@
 #include "app/log_sinks.hpp"
 
+#include <chrono>
 #include <cstdio>
+
+#include "processing/logger.hpp"
 
 namespace tarn {
 
-file_sink::file_sink(const std::string& file_name) { file_.open(file_name, false); }
+namespace {
+
+// The record as it is written: with the record time in place of the clock's
+// when one is set, in `timed`.
+const spdlog::details::log_msg& at_record_time(const spdlog::details::log_msg& message,
+                                               spdlog::details::log_msg& timed) {
+    const std::optional<std::uint64_t> time_ns = record_time();
+    if (!time_ns) {
+        return message;
+    }
+    timed = message;
+    timed.time =
+        spdlog::log_clock::time_point(std::chrono::duration_cast<spdlog::log_clock::duration>(
+            std::chrono::nanoseconds(static_cast<std::chrono::nanoseconds::rep>(*time_ns))));
+    return timed;
+}
+
+}  // namespace
+
+namespace {
+
+spdlog::file_event_handlers buffer_setting(std::vector<char>& buffer) {
+    spdlog::file_event_handlers handlers;
+    if (!buffer.empty()) {
+        handlers.after_open = [&buffer](const spdlog::filename_t&, std::FILE* file) {
+            static_cast<void>(std::setvbuf(file, buffer.data(), _IOFBF, buffer.size()));
+        };
+    }
+    return handlers;
+}
+
+}  // namespace
+
+file_sink::file_sink(const std::string& file_name, std::size_t buffer_size)
+    : buffer_(buffer_size), file_(buffer_setting(buffer_)) {
+    file_.open(file_name, false);
+}
 
 void file_sink::sink_it_(const spdlog::details::log_msg& message) {
     formatted_.clear();
-    formatter_->format(message, formatted_);
+    spdlog::details::log_msg timed;
+    formatter_->format(at_record_time(message, timed), formatted_);
     file_.write(formatted_);
 }
 
@@ -16,11 +56,14 @@ void file_sink::flush_() { file_.flush(); }
 
 void stdout_sink::sink_it_(const spdlog::details::log_msg& message) {
     formatted_.clear();
-    formatter_->format(message, formatted_);
+    spdlog::details::log_msg timed;
+    formatter_->format(at_record_time(message, timed), formatted_);
     // As with spdlog's stdout sink, a failed write to standard output does
     // not end the run.
     static_cast<void>(std::fwrite(formatted_.data(), 1, formatted_.size(), stdout));
-    static_cast<void>(std::fflush(stdout));
+    if (flush_every_record_) {
+        static_cast<void>(std::fflush(stdout));
+    }
 }
 
 void stdout_sink::flush_() { static_cast<void>(std::fflush(stdout)); }

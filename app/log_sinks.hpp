@@ -5,6 +5,7 @@
 #include <spdlog/sinks/base_sink.h>
 
 #include <string>
+#include <vector>
 
 namespace tarn {
 
@@ -14,27 +15,38 @@ namespace tarn {
 // same way, through one buffer kept for the logger's life: no allocation per
 // record once the longest record has been seen.
 
+// Both write a record with the record time (processing/logger.hpp) when one
+// is set: a record about a captured datagram carries its capture time.
+
 // Appends to a file, creating it and missing folders; flushes when asked.
+// The file's buffer has the C library's size, or `buffer_size` when given.
 class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   public:
-    explicit file_sink(const std::string& file_name);
+    explicit file_sink(const std::string& file_name, std::size_t buffer_size = 0);
 
   protected:
     void sink_it_(const spdlog::details::log_msg& message) override;
     void flush_() override;
 
   private:
+    std::vector<char> buffer_;  // declared first: the file writes into it until it is closed
     spdlog::details::file_helper file_;
     spdlog::memory_buf_t formatted_;
 };
 
-// Writes to standard output and flushes after every record.
+// Writes to standard output and flushes after every record, or, offline,
+// only when asked.
 class stdout_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+  public:
+    explicit stdout_sink(bool flush_every_record = true)
+        : flush_every_record_(flush_every_record) {}
+
   protected:
     void sink_it_(const spdlog::details::log_msg& message) override;
     void flush_() override;
 
   private:
+    bool flush_every_record_;
     spdlog::memory_buf_t formatted_;
 };
 

@@ -3,6 +3,7 @@
 #include <spdlog/spdlog.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -13,16 +14,23 @@
 
 namespace tarn {
 
-void set_up_logger(const std::string& file_name, records::form form) {
+void set_up_logger(const std::string& file_name, records::form form, log_flushing flushing) {
     auto& slot = get_logger();
     // A logger of the same name may be registered from an earlier set-up in
     // this process; the registry holds one name once.
     spdlog::drop(logger_name);
+    // Offline, one large buffer: few system calls for a log of millions of lines.
+    constexpr std::size_t offline_buffer_size = std::size_t{1} << 20U;
+    const bool buffered = flushing == log_flushing::at_end;
     std::shared_ptr<spdlog::sinks::sink> sink;
     if (file_name.empty()) {
-        sink = std::make_shared<stdout_sink>();
+        if (buffered) {
+            // Before anything is written to standard output, as it must be.
+            static_cast<void>(std::setvbuf(stdout, nullptr, _IOFBF, offline_buffer_size));
+        }
+        sink = std::make_shared<stdout_sink>(!buffered);
     } else {
-        sink = std::make_shared<file_sink>(file_name);
+        sink = std::make_shared<file_sink>(file_name, buffered ? offline_buffer_size : 0);
     }
     auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
     spdlog::initialize_logger(logger);
@@ -33,7 +41,7 @@ void set_up_logger(const std::string& file_name, records::form form) {
     records::use_form(form);
     slot->set_pattern(form == records::form::json ? json_log_pattern : log_pattern,
                       spdlog::pattern_time_type::local);
-    if (!file_name.empty()) {
+    if (!file_name.empty() && flushing == log_flushing::every_record) {
         slot->flush_on(spdlog::level::info);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "processing/records.hpp"
@@ -13,9 +14,14 @@ inline constexpr const char* log_pattern = "%Y-%m-%d %H:%M:%S.%F [%L] %v";
 inline constexpr const char* json_log_pattern =
     R"({"time":"%Y-%m-%dT%H:%M:%S.%F%z","level":"%l",%v})";
 
+// How often the log reaches its file: after every record, so that a live log
+// is current, or through one buffer flushed at the end, offline.
+enum class log_flushing : std::uint8_t { every_record, at_end };
+
 // Fills the logger slot: a file sink appending to `file_name`, or standard
 // output when the name is empty. Records are written in the `form` chosen.
-void set_up_logger(const std::string& file_name, records::form form = records::form::text);
+void set_up_logger(const std::string& file_name, records::form form = records::form::text,
+                   log_flushing flushing = log_flushing::every_record);
 
 // "Start <program> <version> <revision>" followed by every further argument,
 // each behind one blank.

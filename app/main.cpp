@@ -8,10 +8,9 @@ int main(int argc, char** argv) {
     try {
         auto app = std::make_unique<tarn::application>(argc, argv);
         app->init();
-        app->run();
+        return app->run();
     } catch (const std::exception& e) {
         std::cerr << e.what() << std::endl;
         return 1;
     }
-    return 0;
 }

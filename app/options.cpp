@@ -2,13 +2,14 @@
 
 #include <spdlog/common.h>
 
+#include <sstream>
 #include <stdexcept>
 
 namespace tarn {
 
 namespace po = boost::program_options;
 
-po::options_description make_option_description() {
+po::options_description make_option_table() {
     po::options_description options(
         "TARN Market Data Messages Dumper\n"
         "\n"
@@ -36,12 +37,31 @@ po::options_description make_option_description() {
 po::options_description make_further_options() {
     po::options_description options("Further options");
     options.add_options()  //
+        ("read-capture", po::value<std::string>()->value_name("FILE"),
+         "decode this pcap or pcapng file (- for standard input) instead of joining a group; "
+         "--multicast-group and --port select a destination in it")  //
+        ("write-capture", po::value<std::string>()->value_name("FILE"),
+         "also write every datagram received or selected to this pcap file (*)")  //
         ("only-type", po::value<std::string>()->value_name("LIST"),
          "only messages of these types, by name or code: OrderAdd,Trade,38 (*)")  //
         ("only-instrument", po::value<std::string>()->value_name("LIST"),
          "only messages with an instrumentId in this list: 1234,5678 (*)")  //
         ("json", "every record as one JSON object per line (*)");
     return options;
+}
+
+po::options_description make_option_description() {
+    po::options_description options;
+    options.add(make_option_table()).add(make_further_options());
+    return options;
+}
+
+std::string help_text() {
+    // Each group is laid out by itself: printed as one description, the
+    // library widens the first column of the table.
+    std::ostringstream text;
+    text << make_option_table() << '\n' << make_further_options();
+    return text.str();
 }
 
 po::variables_map parse_command_line(int argc, const char* const* argv,

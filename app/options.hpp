@@ -2,42 +2,23 @@
 
 #include <boost/program_options.hpp>
 
-#include <charconv>
-#include <concepts>
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "cli/strict_unsigned.hpp"
 
 namespace tarn {
 
-// An unsigned option value that accepts decimal digits only. The library's own
-// conversion wraps "-1" round to the largest value, which would turn
-// --port=-1 into port 65535; this one rejects it like any other bad value.
-template <std::unsigned_integral T>
-struct strict_unsigned {
-    T value{};
-};
-
-template <std::unsigned_integral T>
-void validate(boost::any& target, const std::vector<std::string>& values, strict_unsigned<T>*,
-              int) {
-    namespace po = boost::program_options;
-    po::validators::check_first_occurrence(target);
-    const std::string& text = po::validators::get_single_string(values);
-    T parsed{};
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
-    if (text.empty() || error != std::errc{} || stop != end) {
-        throw po::invalid_option_value(text);
-    }
-    target = strict_unsigned<T>{parsed};
-}
-
 // The option table with its caption, in the order of the help text.
+boost::program_options::options_description make_option_table();
+
+// The options added since, in a second group of the help text.
+boost::program_options::options_description make_further_options();
+
+// Both groups, as the command line is parsed.
 boost::program_options::options_description make_option_description();
 
-// The options added since, in a group of their own after that table.
-boost::program_options::options_description make_further_options();
+// The table, then the further options: the help text without its final newline.
+std::string help_text();
 
 // Parses the whole argument vector in the library's default style.
 boost::program_options::variables_map parse_command_line(

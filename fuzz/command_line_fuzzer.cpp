@@ -37,10 +37,14 @@ std::vector<std::string> split_arguments(const std::uint8_t* data, std::size_t s
     return arguments;
 }
 
-// What a successful read promises the rest of `init`.
+// What a successful read promises the rest of `init`: a capture to read and
+// no local address, or a local address, a group and a port.
 void check_run_settings(const tarn::command_line& settings) {
-    if (settings.local_ip.empty() || settings.options.count("multicast-group") == 0 ||
-        settings.options.count("port") == 0) {
+    const bool live = !settings.local_ip.empty() &&
+                      settings.options.count("multicast-group") != 0 &&
+                      settings.options.count("port") != 0;
+    const bool offline = settings.read_capture && settings.local_ip.empty();
+    if (live == offline) {
         std::terminate();
     }
 }

@@ -1,10 +1,11 @@
-// Writes the seed corpus of the three fuzz targets: messages of every
-// printable type built by md::message_builder, whole and cut short, split
-// across datagrams, heartbeats, lengths of 0, below the header and above the
-// receive buffer, sequence gaps and resends, and typical command lines.
+// Writes the seed corpus of the fuzz targets: messages of every printable
+// type built by md::message_builder, whole and cut short, split across
+// datagrams, heartbeats, lengths of 0, below the header and above the receive
+// buffer, sequence gaps and resends, typical command lines, and small
+// captures of every link type read.
 //
 // Usage: make_seed_corpus OUTPUT_DIRECTORY
-// Writes OUTPUT_DIRECTORY/{receive_loop,message_printer,command_line}/<name>.
+// Writes OUTPUT_DIRECTORY/{receive_loop,message_printer,command_line,capture}/<name>.
 
 #include <algorithm>
 #include <cstddef>
@@ -16,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "capture/udp_frame.hpp"
+#include "capture_files.hpp"
 #include "datagram_framing.hpp"
 #include "md/catalogue.hpp"
 #include "md/enum_to_description.hpp"
@@ -229,6 +232,12 @@ void write_command_line_seeds(const fs::path& folder) {
         {"unknown_type", {"--local-ip=1.2.3.4", "--multicast-group=g", "--port=1", "--only-type="}},
         {"bad_instrument",
          {"--local-ip=1.2.3.4", "--multicast-group=g", "--port=1", "--only-instrument=-1"}},
+        {"read_capture",
+         {"--read-capture", "day.pcap", "--multicast-group", "239.1.1.1", "--write-capture", "-",
+          "--log", "md.log"}},
+        {"read_capture_local_ip", {"--read", "-", "--local-ip", "10.0.0.1", "--port", "1"}},
+        {"write_capture",
+         {"--interface", "lo", "--multicast-group", "g", "--port", "1", "--w", "x"}},
     };
     for (const auto& [name, arguments] : command_lines) {
         std::string input;
@@ -238,6 +247,95 @@ void write_command_line_seeds(const fs::path& folder) {
         }
         write_file(folder / name, input);
     }
+}
+
+// Frames of datagrams from 192.0.2.1:31000 to group:port, a millisecond apart.
+std::vector<tarn::testing::captured> frames_to(const std::string& group, std::uint16_t port,
+                                               const std::vector<std::string>& datagrams) {
+    const tarn::capture::udp_route route{{2, 0, 192, 0, 2, 1},
+                                         tarn::capture::parse_ipv4("192.0.2.1"),
+                                         31000,
+                                         tarn::capture::parse_ipv4(group),
+                                         port,
+                                         1};
+    std::vector<tarn::testing::captured> frames;
+    std::uint64_t time = 1'772'438'400'000'000'000ULL;
+    std::uint16_t ip_id = 0;
+    for (const std::string& datagram : datagrams) {
+        frames.push_back(
+            {time, tarn::capture::udp_frame(
+                       route, ++ip_id,
+                       std::span(reinterpret_cast<const std::uint8_t*>(datagram.data()),
+                                 datagram.size()))});
+        time += 1'000'000;
+    }
+    return frames;
+}
+
+void write_capture_seeds(const fs::path& folder) {
+    namespace t = tarn::testing;
+    fs::create_directories(folder);
+    // Settings bits: processor in the low three, then group, port, recording.
+    constexpr std::uint8_t group_bit = 0x08;
+    constexpr std::uint8_t port_bit = 0x10;
+    constexpr std::uint8_t record_bit = 0x20;
+    auto add = [&folder](const std::string& name, std::uint8_t settings, const std::string& file) {
+        write_file(folder / name, std::string(1, static_cast<char>(settings)) + file);
+    };
+
+    // A short session: a message split across datagrams, a heartbeat, a gap,
+    // a resend, an unknown type, the end.
+    std::string session = sample(MsgType::OrderAdd, 72, 1) + bytes_of(heartbeat()) +
+                          sample(MsgType::Trade, tarn::md::find_layout(MsgType::Trade)->size, 2) +
+                          sample(MsgType::OrderCancel, 55, 5) +
+                          sample(MsgType::OrderCancel, 55, 3) + sample(MsgType{999}, 61, 6) +
+                          bytes_of(end_of_session(7));
+    const std::vector<std::string> datagrams{session.substr(0, 100), session.substr(100, 150),
+                                             session.substr(250)};
+    const auto frames = frames_to("239.255.0.1", 31000, datagrams);
+
+    const std::vector<std::pair<std::string, std::uint16_t>> links{
+        {"ethernet", t::link_ethernet}, {"sll", t::link_linux_sll}, {"sll2", t::link_linux_sll2},
+        {"raw", t::link_raw},           {"ipv4", t::link_ipv4},     {"null", t::link_null}};
+    std::uint8_t processor = 0;
+    for (const auto& [name, link] : links) {
+        auto linked = frames;
+        for (auto& frame : linked) {
+            frame.bytes = t::as_link(link, frame.bytes, false);
+        }
+        add("session_" + name, processor, t::pcap_file(link, linked));
+        add("session_" + name + "_pcapng", static_cast<std::uint8_t>(processor | record_bit),
+            t::pcapng_file(link, linked));
+        processor = static_cast<std::uint8_t>((processor + 1) % 5);
+    }
+    auto tagged = frames;
+    for (auto& frame : tagged) {
+        frame.bytes = t::as_link(t::link_ethernet, frame.bytes, true);
+    }
+    add("session_vlan", 2 | group_bit | port_bit, t::pcap_file(t::link_ethernet, tagged));
+
+    // Two destinations; fragments, a cut frame and ARP among the datagrams.
+    auto mixed = frames;
+    const auto other = frames_to("239.255.0.2", 31001, {datagrams[1]});
+    mixed.insert(mixed.begin() + 1, other.front());
+    add("two_destinations", 0, t::pcap_file(t::link_ethernet, mixed));
+    add("two_destinations_selected", 3 | group_bit, t::pcap_file(t::link_ethernet, mixed));
+    auto pieces = frames;
+    auto fragment = frames.front();
+    fragment.bytes[14 + 6] = 0x20;
+    auto cut = frames.back();
+    cut.wire_length = cut.bytes.size();
+    cut.bytes.resize(50);
+    auto arp = frames.front();
+    arp.bytes[12] = 0x08;
+    arp.bytes[13] = 0x06;
+    pieces.insert(pieces.begin() + 1, {fragment, cut, arp});
+    add("fragments_cut_arp", 4 | group_bit | record_bit, t::pcap_file(t::link_ethernet, pieces));
+
+    // Damaged within a record; no frame at all.
+    const std::string whole = t::pcap_file(t::link_ethernet, frames);
+    add("damaged", 2, whole.substr(0, whole.size() - 20));
+    add("empty", 1, t::pcap_file(t::link_ethernet, {}));
 }
 
 }  // namespace
@@ -251,5 +349,6 @@ int main(int argc, char** argv) {
     write_receive_loop_seeds(output / "receive_loop");
     write_message_printer_seeds(output / "message_printer");
     write_command_line_seeds(output / "command_line");
+    write_capture_seeds(output / "capture");
     return 0;
 }

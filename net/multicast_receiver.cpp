@@ -3,6 +3,7 @@
 #include <boost/asio/ip/multicast.hpp>
 
 #include <array>
+#include <chrono>
 
 #include "processing/receive_loop.hpp"
 
@@ -17,7 +18,13 @@ class socket_source final : public datagram_source {
 
     std::optional<datagram> next() override {
         const std::size_t size = socket_.receive_from(boost::asio::buffer(buffer_), sender_);
-        return datagram{.bytes = std::span<const char>(buffer_.data(), size), .wire_size = size};
+        const auto received = std::chrono::system_clock::now().time_since_epoch();
+        return datagram{.bytes = std::span<const char>(buffer_.data(), size),
+                        .wire_size = size,
+                        .time_ns = static_cast<std::uint64_t>(
+                            std::chrono::duration_cast<std::chrono::nanoseconds>(received).count()),
+                        .sender = sender_.address().to_v4().to_bytes(),
+                        .sender_port = sender_.port()};
     }
 
   private:
@@ -30,8 +37,10 @@ class socket_source final : public datagram_source {
 }  // namespace
 
 multicast_receiver::multicast_receiver(md::processor* processor, const std::string& local_ip,
-                                       const std::string& multicast_group, std::uint16_t port)
+                                       const std::string& multicast_group, std::uint16_t port,
+                                       datagram_recorder* recorder)
     : processor_(processor),
+      recorder_(recorder),
       socket_(io_context_),
       local_address_(boost::asio::ip::make_address(local_ip)),
       group_address_(boost::asio::ip::make_address(multicast_group)),
@@ -53,7 +62,14 @@ multicast_receiver::~multicast_receiver() { processor_->print_summary(); }
 
 void multicast_receiver::receive_loop() {
     socket_source source(socket_, endpoint_);
-    tarn::receive_loop(*processor_, source);
+    if (recorder_ == nullptr) {
+        tarn::receive_loop(*processor_, source);
+        return;
+    }
+    // The endpoint still holds the group and port: it takes senders from the first receive on.
+    const udp_destination destination{group_address_.to_v4().to_bytes(), endpoint_.port()};
+    recording_source recorded(source, *recorder_, destination);
+    tarn::receive_loop(*processor_, recorded);
 }
 
 }  // namespace tarn

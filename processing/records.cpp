@@ -270,6 +270,19 @@ void short_message(md::byte_view message, std::size_t layout_size) {
                  header_text(message));
 }
 
+void capture_frames_skipped(std::string_view capture, std::uint64_t fragments, std::uint64_t cut) {
+    write_record(spdlog::level::warn, "capture_frames_skipped",
+                 {{"capture", capture}, {"fragments", fragments}, {"cut", cut}},
+                 "Not read from capture {}: {} IP fragments, {} frames cut short by its snapshot "
+                 "length",
+                 capture, fragments, cut);
+}
+
+void capture_damaged(std::string_view damage) {
+    write_record(spdlog::level::err, "capture_damaged", {{"damage", damage}}, "Reading stopped: {}",
+                 damage);
+}
+
 void progress(std::uint64_t received) {
     write_record(spdlog::level::info, "progress", {{"received", received}},
                  "{} messages received so far", grouped_count{received});

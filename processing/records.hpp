@@ -64,6 +64,12 @@ void length_over_buffer(std::size_t length, std::size_t buffer_size);
 void unknown_message(md::byte_view message);
 void short_message(md::byte_view message, std::size_t layout_size);
 
+// Frames of a capture that carry no datagram md_dump reads: IP fragments and
+// frames cut short by the capture's snapshot length.
+void capture_frames_skipped(std::string_view capture, std::uint64_t fragments, std::uint64_t cut);
+// A capture damaged after its last good frame: `damage` names the file and that frame.
+void capture_damaged(std::string_view damage);
+
 // Sequence checking: `received` messages so far.
 void progress(std::uint64_t received);
 

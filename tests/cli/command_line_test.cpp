@@ -64,6 +64,14 @@ TEST(CommandLine, OutputAndStatusOfEachCall) {
          1,
          "",
          "Invalid every: 9\n"},
+        // Options added since leave every short prefix of the first table
+        // meaning what it meant: this run reaches the `every` check.
+        {{"--c", "--f", "--i", "lo", "--m", "239.1.1.1", "--p", "1", "--e", "9"},
+         1,
+         "",
+         "Invalid every: 9\n"},
+        {{"--loc", "", "--m", "239.1.1.1"}, 1, "", local},
+        {{"--v"}, 0, "2.1.1 " + std::string(revision_id) + "\n", ""},
         // The lists are checked before the log is touched; prefixes of the new options work.
         {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1", "--port", "5000",
           "--only-instrument", "7,x"},

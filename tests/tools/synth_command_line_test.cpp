@@ -102,6 +102,9 @@ TEST(ToolsCommandLine, BadOptionsEndWithAReasonAndNothingDone) {
         {without(3), "Required option --multicast-group is missing"},
         {without(5), "Required option --port is missing"},
         {without(7), "either --local-ip or --interface"},
+        // The same rule as md_dump's: an empty --local-ip wins and is refused.
+        {with(without(7), {"--local-ip", "", "--interface", "lo"}),
+         "either --local-ip or --interface"},
         {with(replay, {"--speed", "2", "--fast"}), "at most one of --speed, --rate and --fast"},
         {with(replay, {"--rate", "0"}), "--rate must be above 0"},
         {with(replay, {"--ttl", "256"}), "invalid"},

@@ -10,11 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "app/options.hpp"
 #include "app/version.hpp"
 #include "capture/capture_reader.hpp"
+#include "cli/local_address.hpp"
+#include "cli/strict_unsigned.hpp"
 #include "multicast_sender.hpp"
-#include "net/interface_address.hpp"
 #include "replay.hpp"
 
 namespace {
@@ -98,14 +98,7 @@ int run(int argc, char** argv) {
         throw std::invalid_argument("Required option --port is missing");
     }
     const std::uint16_t port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
-    std::string local_ip;
-    if (options.count("local-ip") != 0) {
-        local_ip = options["local-ip"].as<std::string>();
-    } else if (options.count("interface") != 0) {
-        local_ip = tarn::find_interface_address(options["interface"].as<std::string>());
-    } else {
-        throw std::invalid_argument("Please provide either --local-ip or --interface option");
-    }
+    const std::string local_ip = tarn::local_address(options);
     const std::uint8_t ttl =
         options.count("ttl") != 0 ? options["ttl"].as<strict_unsigned<std::uint8_t>>().value : 1;
     const tarn::replay::pacing pace = pacing_from(options);

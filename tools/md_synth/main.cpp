@@ -13,10 +13,10 @@
 #include <span>
 #include <string>
 
-#include "app/options.hpp"
 #include "app/version.hpp"
 #include "capture/capture_writer.hpp"
 #include "capture/udp_frame.hpp"
+#include "cli/strict_unsigned.hpp"
 #include "session_script.hpp"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "frame_decoder.hpp"
+#include "capture/frame_decoder.hpp"
 
 #include <pcap/dlt.h>
 
@@ -94,6 +94,8 @@ decoded_frame decode_frame(int link_type, std::span<const std::uint8_t> frame) {
     if (ip[9] != protocol_udp) {
         return result;
     }
+    std::copy_n(ip.begin() + 12, 4, result.source.begin());
+    std::copy_n(ip.begin() + 16, 4, result.destination.begin());
     const std::uint16_t fragment_bits = load_u16(ip, 6) & 0x3FFFU;  // more fragments, offset
     if (fragment_bits != 0) {
         result.verdict = frame_verdict::fragment;
@@ -114,7 +116,7 @@ decoded_frame decode_frame(int link_type, std::span<const std::uint8_t> frame) {
         return result;
     }
     result.verdict = frame_verdict::udp;
-    std::copy_n(ip.begin() + 16, 4, result.destination.begin());
+    result.source_port = load_u16(udp, 0);
     result.destination_port = load_u16(udp, 2);
     result.payload = udp.subspan(udp_header_size, udp_length - udp_header_size);
     return result;

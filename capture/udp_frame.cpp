@@ -1,4 +1,4 @@
-#include "udp_frame.hpp"
+#include "capture/udp_frame.hpp"
 
 #include <arpa/inet.h>
 
@@ -85,11 +85,23 @@ std::vector<std::uint8_t> udp_frame(const udp_route& route, std::uint16_t ip_id,
         throw std::length_error("a UDP payload of " + std::to_string(payload.size()) +
                                 " bytes needs IP fragmentation");
     }
-    const auto udp_length = static_cast<std::uint16_t>(udp_header_size + payload.size());
+    std::vector<std::uint8_t> frame;
+    build_udp_frame(frame, route, ip_id, payload, payload.size());
+    return frame;
+}
+
+std::size_t build_udp_frame(std::vector<std::uint8_t>& frame, const udp_route& route,
+                            std::uint16_t ip_id, std::span<const std::uint8_t> payload,
+                            std::size_t wire_size) {
+    wire_size = std::max(wire_size, payload.size());
+    if (wire_size > max_ipv4_udp_payload) {
+        throw std::length_error("a UDP payload of " + std::to_string(wire_size) +
+                                " bytes does not fit an IPv4 datagram");
+    }
+    const auto udp_length = static_cast<std::uint16_t>(udp_header_size + wire_size);
     const auto ip_length = static_cast<std::uint16_t>(ipv4_header_size + udp_length);
 
-    std::vector<std::uint8_t> frame;
-    frame.reserve(std::max(min_ethernet_frame, ethernet_header_size + ip_length));
+    frame.clear();
     frame_writer out(frame);
     out.bytes(multicast_mac(route.destination)).bytes(route.source_mac).u16(ethertype_ipv4);
 
@@ -111,16 +123,18 @@ std::vector<std::uint8_t> udp_frame(const udp_route& route, std::uint16_t ip_id,
     const std::size_t udp_at = frame.size();
     out.u16(route.source_port).u16(route.destination_port).u16(udp_length).u16(0);
     frame.insert(frame.end(), payload.begin(), payload.end());
+    if (payload.size() < wire_size) {
+        return ethernet_header_size + ip_length;  // cut: no checksum over bytes not there
+    }
 
     // The UDP checksum covers a pseudo-header of both addresses, the protocol
     // and the UDP length, then the UDP header and payload.
-    std::vector<std::uint8_t> pseudo;
-    frame_writer(pseudo)
-        .bytes(route.source)
-        .bytes(route.destination)
-        .u8(0)
-        .u8(protocol_udp)
-        .u16(udp_length);
+    std::array<std::uint8_t, 12> pseudo{};
+    std::copy(route.source.begin(), route.source.end(), pseudo.begin());
+    std::copy(route.destination.begin(), route.destination.end(), pseudo.begin() + 4);
+    pseudo[9] = protocol_udp;
+    pseudo[10] = static_cast<std::uint8_t>(udp_length >> 8U);
+    pseudo[11] = static_cast<std::uint8_t>(udp_length);
     std::uint16_t udp_checksum = fold_and_invert(ones_complement_sum(
         std::span<const std::uint8_t>(frame).subspan(udp_at), ones_complement_sum(pseudo)));
     if (udp_checksum == 0) {
@@ -131,7 +145,7 @@ std::vector<std::uint8_t> udp_frame(const udp_route& route, std::uint16_t ip_id,
     if (frame.size() < min_ethernet_frame) {
         frame.resize(min_ethernet_frame, 0);  // padding, as the wire shows short frames
     }
-    return frame;
+    return frame.size();
 }
 
 }  // namespace tarn::capture

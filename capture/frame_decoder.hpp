@@ -4,7 +4,7 @@
 #include <optional>
 #include <span>
 
-#include "udp_frame.hpp"
+#include "capture/udp_frame.hpp"
 
 namespace tarn::capture {
 
@@ -16,8 +16,12 @@ enum class frame_verdict : std::uint8_t {
     cut,       // shorter than its IP or UDP length says (a small snapshot length)
 };
 
+// The addresses are there from `fragment` on when the IPv4 header is whole;
+// the ports and the payload only for `udp`.
 struct decoded_frame {
     frame_verdict verdict = frame_verdict::not_udp;
+    ipv4_address source{};
+    std::uint16_t source_port = 0;
     ipv4_address destination{};
     std::uint16_t destination_port = 0;
     std::span<const std::uint8_t> payload;  // within the frame

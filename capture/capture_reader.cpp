@@ -1,0 +1,78 @@
+#include "capture/capture_reader.hpp"
+
+#include <array>
+#include <cerrno>
+#include <system_error>
+#include <utility>
+
+namespace tarn::capture {
+
+namespace {
+
+// libpcap reads through the C library's buffer of a few kilobytes; this one
+// takes a capture in far fewer system calls.
+constexpr std::size_t file_buffer_size = std::size_t{1} << 20U;
+
+}  // namespace
+
+capture_reader::capture_reader(const std::string& path)
+    : name_(path == "-" ? "standard input" : path), buffer_(file_buffer_size) {
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): libpcap owns it from here
+    std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        throw std::runtime_error("cannot read capture " + name_ + ": " +
+                                 std::generic_category().message(errno));
+    }
+    static_cast<void>(std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size()));
+    open(file);
+}
+
+capture_reader::capture_reader(std::FILE* file, std::string name) : name_(std::move(name)) {
+    open(file);
+}
+
+void capture_reader::open(std::FILE* file) {
+    std::array<char, PCAP_ERRBUF_SIZE> error{};
+    handle_.reset(
+        pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_NANO, error.data()));
+    if (!handle_) {
+        static_cast<void>(std::fclose(file));
+    }
+    check_opened(error.data());
+}
+
+void capture_reader::check_opened(const char* error) {
+    if (!handle_) {
+        throw std::runtime_error("cannot read capture " + name_ + ": " + error);
+    }
+    link_type_ = pcap_datalink(handle_.get());
+    if (!is_supported_link_type(link_type_)) {
+        const char* link_name = pcap_datalink_val_to_name(link_type_);
+        throw std::runtime_error("capture " + name_ + " has link type " +
+                                 (link_name != nullptr ? link_name : std::to_string(link_type_)) +
+                                 ", which is not read here");
+    }
+}
+
+std::optional<captured_frame> capture_reader::next() {
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    const int status = pcap_next_ex(handle_.get(), &header, &data);
+    if (status == PCAP_ERROR_BREAK) {
+        return std::nullopt;  // the end of the file
+    }
+    if (status != 1) {
+        const std::string where =
+            frames_ == 0 ? "at its first frame" : "after frame " + std::to_string(frames_);
+        throw capture_damaged("capture " + name_ + " is damaged " + where + ": " +
+                              pcap_geterr(handle_.get()));
+    }
+    ++frames_;
+    // Opened with nanosecond precision, so tv_usec holds nanoseconds.
+    const auto time_ns = static_cast<std::uint64_t>(header->ts.tv_sec) * 1'000'000'000U +
+                         static_cast<std::uint64_t>(header->ts.tv_usec);
+    return captured_frame{
+        time_ns, decode_frame(link_type_, std::span<const std::uint8_t>(data, header->caplen))};
+}
+
+}  // namespace tarn::capture

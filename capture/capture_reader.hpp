@@ -1,0 +1,65 @@
+#pragma once
+
+#include <pcap/pcap.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "capture/frame_decoder.hpp"
+
+namespace tarn::capture {
+
+// One captured frame: when it was captured and what it carries.
+struct captured_frame {
+    std::uint64_t time_ns = 0;  // since 1970 (UTC)
+    decoded_frame content;      // its payload stays valid until the next read
+};
+
+// A capture that ends inside a record or breaks its format midway.
+class capture_damaged : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads a capture file (pcap or pcapng, through libpcap) frame by frame; "-"
+// reads standard input. Failures throw std::runtime_error with a text naming
+// the file: a file that cannot be opened, is not a capture or has an
+// unsupported link type; capture_damaged when it ends inside a record.
+class capture_reader {
+  public:
+    explicit capture_reader(const std::string& path);
+    // Reads an open file, which it closes; `name` is how messages call it.
+    capture_reader(std::FILE* file, std::string name);
+
+    // The next frame, or nothing at the end of the file.
+    std::optional<captured_frame> next();
+
+    // Frames read so far.
+    std::uint64_t frames() const { return frames_; }
+
+    // The file's name as messages give it.
+    const std::string& name() const { return name_; }
+
+  private:
+    // Has libpcap read the open file, which it then closes.
+    void open(std::FILE* file);
+    // Checks what libpcap opened; `error` is its text when it opened nothing.
+    void check_opened(const char* error);
+
+    struct pcap_closer {
+        void operator()(pcap_t* handle) const { pcap_close(handle); }
+    };
+
+    std::string name_;
+    std::vector<char> buffer_;  // the file's buffer: outlives libpcap's handle
+    std::unique_ptr<pcap_t, pcap_closer> handle_;
+    int link_type_ = 0;
+    std::uint64_t frames_ = 0;
+};
+
+}  // namespace tarn::capture

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "capture/capture_reader.hpp"
+#include "capture/capture_source.hpp"
+#include "processing/datagram_recorder.hpp"
+#include "processing/md_processors.hpp"
+
+namespace tarn::capture {
+
+// The offline counterpart of a multicast receiver: the datagrams of the
+// selected destination go through the receive loop into the processor as
+// live ones do, each also to the recorder when there is one. Then come a
+// warning with the IP fragments and cut frames not read, when there were
+// any, an error record naming the damage when the capture is damaged, and
+// the summary. Returns the exit status: 1 after damage, else 0. A failure of
+// the selection throws, as a failure of a live run does, without a summary.
+int read_capture(md::processor& processor, capture_reader& reader,
+                 const destination_selection& selection, datagram_recorder* recorder);
+
+}  // namespace tarn::capture

@@ -1,0 +1,299 @@
+// md_dump --read-capture as a user runs it, on capture files written here
+// byte by byte; nothing touches a network.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "capture/udp_frame.hpp"
+#include "capture_files.hpp"
+#include "log_lines.hpp"
+#include "messages.hpp"
+#include "process.hpp"
+
+namespace tarn {
+namespace {
+
+using testing::bytes_of;
+using testing::captured;
+
+// 2026-03-02 08:00:00.000011 UTC, and its text in a record's time field.
+constexpr std::uint64_t first_time = 1'772'438'400'000'011'000ULL;
+constexpr const char* first_time_text = "2026-03-02 08:00:00.000011000";
+
+std::string temporary(const std::string& name) {
+    return (std::filesystem::temp_directory_path() /
+            ("md_read_capture_" + std::to_string(::getpid()) + "_" + name))
+        .string();
+}
+
+std::string written(const std::string& name, const std::string& bytes) {
+    const std::string path = temporary(name);
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+// The Ethernet frame of one datagram from 192.0.2.1:40000 to group:port.
+std::vector<std::uint8_t> frame_to(const std::string& group, std::uint16_t port,
+                                   const std::string& payload) {
+    const capture::udp_route route{{2, 0, 192, 0, 2, 1},
+                                   capture::parse_ipv4("192.0.2.1"),
+                                   40000,
+                                   capture::parse_ipv4(group),
+                                   port,
+                                   32};
+    return capture::udp_frame(
+        route, 1, std::span(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()));
+}
+
+// Four messages in two datagrams to group:port, a millisecond apart, sequence
+// numbers from `first`, the last one ending the session.
+std::vector<captured> session_frames(const std::string& group, std::uint16_t port,
+                                     std::uint32_t first = 1) {
+    return {{first_time, frame_to(group, port,
+                                  bytes_of(testing::order_add(first)) +
+                                      bytes_of(testing::order_add(first + 1)))},
+            {first_time + 1'000'000, frame_to(group, port,
+                                              bytes_of(testing::order_add(first + 2)) +
+                                                  bytes_of(testing::end_of_session(first + 3)))}};
+}
+
+// md_dump's output, in UTC so that capture times read as written here.
+testing::process_result md_dump(const std::vector<std::string>& args) {
+    setenv("TZ", "UTC", 1);  // NOLINT(concurrency-mt-unsafe): tests run on one thread
+    std::vector<std::string> argv{MD_DUMP_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return testing::run_process(argv);
+}
+
+// The records after the start-up record, each without its time.
+std::vector<std::string> records(const std::string& log) {
+    std::vector<std::string> lines = testing::log_messages(log);
+    EXPECT_TRUE(!lines.empty() && lines.front().starts_with("[I] Start ")) << log;
+    return lines.empty() ? lines : std::vector<std::string>(lines.begin() + 1, lines.end());
+}
+
+std::size_t starting(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<std::size_t>(std::count_if(
+        lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(text); }));
+}
+
+// Every link type md_replay reads, pcapng, and standard input lead to the
+// same records; message records carry the capture time, the summary not.
+TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
+    const std::string ethernet =
+        written("ethernet.pcap",
+                testing::pcap_file(testing::link_ethernet, session_frames("239.1.1.1", 5000)));
+    const testing::process_result baseline = md_dump({"--read-capture", ethernet});
+    ASSERT_EQ(baseline.status, 0) << baseline.err;
+    const std::vector<std::string> expected = records(baseline.out);
+    ASSERT_EQ(expected.size(), 5U);
+    for (std::uint32_t seq = 1; seq <= 4; ++seq) {
+        EXPECT_NE(expected[seq - 1].find("|seqNum=" + std::to_string(seq) + "|"),
+                  std::string::npos);
+    }
+    EXPECT_EQ(expected[4], "[I] 4 messages received");
+    const std::vector<std::string> lines = testing::split_lines(baseline.out);
+    EXPECT_EQ(lines[1].rfind(std::string(first_time_text) + " [I] length=72|", 0), 0U);
+    EXPECT_EQ(lines[3].rfind("2026-03-02 08:00:00.001011000 [I] length=72|", 0), 0U);
+    EXPECT_EQ(lines[5].rfind("2026-03-02 08:00:00.", 0), std::string::npos) << lines[5];
+
+    struct variant {
+        const char* name;
+        std::uint16_t link;
+        bool tagged;
+        bool pcapng;
+        bool from_standard_input;
+    };
+    for (const variant& v : std::vector<variant>{
+             {"vlan", testing::link_ethernet, true, false, false},
+             {"sll", testing::link_linux_sll, false, false, false},
+             {"sll2", testing::link_linux_sll2, false, false, false},
+             {"raw", testing::link_raw, false, false, false},
+             {"ipv4", testing::link_ipv4, false, false, false},
+             {"null", testing::link_null, false, false, false},
+             {"pcapng", testing::link_ethernet, false, true, false},
+             {"pcapng_sll2", testing::link_linux_sll2, false, true, false},
+             {"stdin", testing::link_ethernet, false, false, true},
+         }) {
+        SCOPED_TRACE(v.name);
+        std::vector<captured> frames = session_frames("239.1.1.1", 5000);
+        for (captured& frame : frames) {
+            frame.bytes = testing::as_link(v.link, frame.bytes, v.tagged);
+        }
+        const std::string path = written(v.name, v.pcapng ? testing::pcapng_file(v.link, frames)
+                                                          : testing::pcap_file(v.link, frames));
+        const testing::process_result result =
+            v.from_standard_input
+                ? testing::run_process({"/bin/sh", "-c",
+                                        "TZ=UTC exec \"$0\" --read-capture - < \"$1\"",
+                                        MD_DUMP_BINARY, path})
+                : md_dump({"--read-capture", path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(records(result.out), expected);
+        EXPECT_EQ(testing::split_lines(result.out).at(1).rfind(first_time_text, 0), 0U);
+        std::filesystem::remove(path);
+    }
+    std::filesystem::remove(ethernet);
+}
+
+// Three destinations: A with two datagrams, B and C with one each. The
+// selection must come down to one; otherwise the error lists the choices.
+TEST(ReadCapture, GroupAndPortSelectOneDestination) {
+    std::vector<captured> frames = session_frames("239.1.1.1", 5000, 1);     // A
+    const std::vector<captured> b = session_frames("239.1.1.1", 5001, 101);  // B
+    const std::vector<captured> c = session_frames("239.2.2.2", 5000, 201);  // C
+    frames.insert(frames.begin() + 1, b.back());  // B's end of session only
+    frames.push_back(c.front());                  // C's first two orders
+    const std::string path =
+        written("three.pcap", testing::pcap_file(testing::link_ethernet, frames));
+
+    struct selection {
+        std::vector<std::string> options;
+        std::string first_seq_num;  // of the records shown; "" for a failure
+        std::size_t messages = 0;
+        std::string error;
+    };
+    const std::string several =
+        "capture " + path +
+        " holds datagrams to several destinations; choose one with --multicast-group and --port:";
+    for (const selection& s : std::vector<selection>{
+             {{},
+              "",
+              0,
+              several + "\n  239.1.1.1:5000 2 datagrams\n  239.1.1.1:5001 1 datagrams\n"
+                        "  239.2.2.2:5000 1 datagrams\n"},
+             {{"--multicast-group", "239.1.1.1"},
+              "",
+              0,
+              several + "\n  239.1.1.1:5000 2 datagrams\n  239.1.1.1:5001 1 datagrams\n"},
+             {{"--multicast-group", "239.1.1.1", "--port", "5000"}, "seqNum=1|", 4, ""},
+             {{"--port", "5001"}, "seqNum=103|", 2, ""},
+             {{"--multicast-group", "239.2.2.2"}, "seqNum=201|", 2, ""},
+             {{"--multicast-group", "239.9.9.9"},
+              "",
+              0,
+              "capture " + path +
+                  " holds no UDP datagram to 239.9.9.9; it holds:\n  239.1.1.1:5000 2 datagrams\n"
+                  "  239.1.1.1:5001 1 datagrams\n  239.2.2.2:5000 1 datagrams\n"},
+         }) {
+        std::vector<std::string> args{"--read-capture", path};
+        args.insert(args.end(), s.options.begin(), s.options.end());
+        SCOPED_TRACE(testing::split_lines(s.error + "\n").front());
+        const testing::process_result result = md_dump(args);
+        if (s.error.empty()) {
+            EXPECT_EQ(result.status, 0) << result.err;
+            const std::vector<std::string> shown = records(result.out);
+            ASSERT_FALSE(shown.empty());
+            EXPECT_NE(shown.front().find(s.first_seq_num), std::string::npos) << shown.front();
+            EXPECT_EQ(starting(shown, "[I] length="), s.messages);
+            EXPECT_EQ(shown.back(), "[I] " + std::to_string(s.messages) + " messages received");
+        } else {
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.err, s.error);
+            EXPECT_EQ(result.out.find("messages received"), std::string::npos);  // no summary
+        }
+    }
+    std::filesystem::remove(path);
+}
+
+// Fragments and frames cut by the snapshot length are not decoded: one
+// warning with both counts before the summary. Frames of other protocols
+// and groups are passed over in silence.
+TEST(ReadCapture, FragmentsAndCutFramesAreCountedInOneWarning) {
+    std::vector<captured> frames = session_frames("239.1.1.1", 5000);
+    captured fragment{first_time, frame_to("239.1.1.1", 5000, "piece")};
+    fragment.bytes[14 + 6] = 0x20;  // more fragments follow
+    captured other_group_fragment{first_time, frame_to("239.3.3.3", 5000, "piece")};
+    other_group_fragment.bytes[14 + 7] = 0x10;  // an offset
+    captured cut{first_time, frame_to("239.1.1.1", 5000, std::string(200, 'x'))};
+    cut.wire_length = cut.bytes.size();
+    cut.bytes.resize(64);
+    captured arp{first_time, frame_to("239.1.1.1", 5000, "x")};
+    arp.bytes[12] = 0x08;
+    arp.bytes[13] = 0x06;
+    frames.insert(frames.begin() + 1, {fragment, fragment, other_group_fragment, cut, arp});
+    const std::string path =
+        written("pieces.pcap", testing::pcap_file(testing::link_ethernet, frames));
+
+    const testing::process_result result =
+        md_dump({"--read-capture", path, "--multicast-group", "239.1.1.1"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::vector<std::string> shown = records(result.out);
+    const std::vector<std::string> tail{
+        "[W] Not read from capture " + path +
+            ": 2 IP fragments, 1 frames cut short by its snapshot length",
+        "[W] There were some errors.", "[I] 4 messages received"};
+    ASSERT_GE(shown.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(shown.end() - 3, shown.end()), tail);
+    EXPECT_EQ(starting(shown, "[I] length="), 4U);
+    std::filesystem::remove(path);
+}
+
+// A capture cut inside a record: what came before stays, an error record
+// says where, the summary follows, status 1. What is no capture at all ends
+// the run before any record.
+TEST(ReadCapture, DamagedAndUnreadableCaptures) {
+    const std::string whole =
+        testing::pcap_file(testing::link_ethernet, session_frames("239.1.1.1", 5000));
+    const std::string path = written("damaged.pcap", whole.substr(0, whole.size() - 10));
+    const testing::process_result damaged = md_dump({"--read-capture", path, "--check-seq"});
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.err, "");
+    const std::vector<std::string> shown = records(damaged.out);
+    ASSERT_EQ(shown.size(), 3U) << damaged.out;
+    EXPECT_EQ(shown[0].rfind("[E] Reading stopped: capture " + path +
+                                 " is damaged after frame 1: truncated dump file",
+                             0),
+              0U)
+        << shown[0];
+    EXPECT_EQ(shown[1], "[W] There were some errors.");
+    EXPECT_EQ(shown[2], "[I] 2 messages received");
+
+    const std::string text = written("text.pcap", std::string(100, 'x'));
+    const std::string missing = temporary("missing.pcap");
+    for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
+             {text, "cannot read capture " + text + ": unknown file format"},
+             {missing, "cannot read capture " + missing + ": No such file or directory"},
+             {"-", "cannot read capture standard input: "}}) {
+        const testing::process_result result = md_dump({"--read-capture", file});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.rfind(reason, 0), 0U) << result.err;
+    }
+    std::filesystem::remove(path);
+    std::filesystem::remove(text);
+}
+
+TEST(ReadCapture, OptionsThatDoNotGoTogether) {
+    const std::string path =
+        written("options.pcap", testing::pcap_file(testing::link_ethernet, {}));
+    for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--read-capture", path, "--local-ip", "127.0.0.1"},
+              "--local-ip and --interface choose where to join a group: they do not go with "
+              "--read-capture"},
+             {{"--read-capture", path, "--interface", "lo"},
+              "--local-ip and --interface choose where to join a group: they do not go with "
+              "--read-capture"},
+             {{"--read-capture", path, "--multicast-group", "239.1.1"},
+              "--multicast-group 239.1.1 is not an IPv4 address"},
+             {{"--read-capture", path, "--write-capture", path},
+              "--write-capture would overwrite the capture being read"},
+             {{"--read-capture", path, "--write-capture", "-"},
+              "--write-capture - needs --log: standard output cannot carry both the capture and "
+              "the log"},
+             {{"--read-capture", path}, "capture " + path + " holds no UDP datagram"},
+         }) {
+        const testing::process_result result = md_dump(args);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, error + "\n");
+    }
+    std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace tarn

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "app/log_sinks.hpp"
+#include "app/record_formatter.hpp"
 #include "app/version.hpp"
 #include "processing/logger.hpp"
 
@@ -36,7 +37,8 @@ void set_up_logger(const std::string& file_name, log_flushing flushing) {
     if (!slot) {
         throw std::runtime_error("Unable to acclocate memory for logger.");
     }
-    slot->set_pattern(log_pattern, spdlog::pattern_time_type::local);
+    // The log pattern in local time, written by a formatter made for it.
+    slot->set_formatter(std::make_unique<record_formatter>());
     if (!file_name.empty() && flushing == log_flushing::every_record) {
         slot->flush_on(spdlog::level::info);
     }

@@ -6,6 +6,7 @@
 namespace tarn {
 
 inline constexpr const char* logger_name = "md_dump_logger";
+// The records' pattern, in local time; record_formatter writes it.
 inline constexpr const char* log_pattern = "%Y-%m-%d %H:%M:%S.%F [%L] %v";
 
 // How often the log reaches its file: after every record, so that a live log

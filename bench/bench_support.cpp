@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/logging.hpp"
+#include "app/record_formatter.hpp"
 #include "bench/allocation_count.hpp"
 #include "processing/logger.hpp"
 
@@ -72,7 +73,7 @@ bench_logger::bench_logger(log_target target) {
         sink = std::make_shared<spdlog::sinks::null_sink_st>();
     }
     auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
-    logger->set_pattern(log_pattern, spdlog::pattern_time_type::local);
+    logger->set_formatter(std::make_unique<record_formatter>());  // as a run formats records
     get_logger() = std::move(logger);
 }
 

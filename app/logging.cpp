@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "app/log_sinks.hpp"
+#include "app/record_formatter.hpp"
 #include "app/version.hpp"
 #include "processing/logger.hpp"
 
@@ -39,8 +40,12 @@ void set_up_logger(const std::string& file_name, records::form form, log_flushin
         throw std::runtime_error("Unable to acclocate memory for logger.");
     }
     records::use_form(form);
-    slot->set_pattern(form == records::form::json ? json_log_pattern : log_pattern,
-                      spdlog::pattern_time_type::local);
+    if (form == records::form::json) {
+        slot->set_pattern(json_log_pattern, spdlog::pattern_time_type::local);
+    } else {
+        // The log pattern in local time, written by a formatter made for it.
+        slot->set_formatter(std::make_unique<record_formatter>());
+    }
     if (!file_name.empty() && flushing == log_flushing::every_record) {
         slot->flush_on(spdlog::level::info);
     }

@@ -8,6 +8,7 @@
 namespace tarn {
 
 inline constexpr const char* logger_name = "md_dump_logger";
+// The records' pattern, in local time; record_formatter writes it.
 inline constexpr const char* log_pattern = "%Y-%m-%d %H:%M:%S.%F [%L] %v";
 // The JSON form: the same clock, as an RFC 3339 time with the offset from
 // UTC, and the full level name; the record's members follow.

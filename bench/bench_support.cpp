@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/logging.hpp"
+#include "app/record_formatter.hpp"
 #include "bench/allocation_count.hpp"
 #include "processing/logger.hpp"
 
@@ -73,8 +74,11 @@ bench_logger::bench_logger(log_target target, records::form form) {
         sink = std::make_shared<spdlog::sinks::null_sink_st>();
     }
     auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
-    logger->set_pattern(form == records::form::json ? json_log_pattern : log_pattern,
-                        spdlog::pattern_time_type::local);
+    if (form == records::form::json) {
+        logger->set_pattern(json_log_pattern, spdlog::pattern_time_type::local);
+    } else {
+        logger->set_formatter(std::make_unique<record_formatter>());  // as a run formats records
+    }
     get_logger() = std::move(logger);
 }
 

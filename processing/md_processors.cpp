@@ -38,22 +38,6 @@ bool message_printer::operator()(byte_view message) const {
     return true;
 }
 
-byte_view basic_processor::message() const {
-    const byte_view header(msg_, sizeof(Header));
-    return {msg_, header.load<std::uint16_t>(length_offset)};
-}
-
-void basic_processor::check_finished() {
-    constexpr std::size_t event_offset = 50;  // tradingSessionEvent
-    const byte_view current = message();
-    if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
-        current.holds(event_offset + 1) &&
-        current.load<TradingSessionEvent>(event_offset) ==
-            TradingSessionEvent::EndOfTechnicalSession) {
-        finished_ = true;
-    }
-}
-
 void display_processor::process() { log_header(message()); }
 
 void display_processor_with_hb::process_heartbeat() { log_header(message()); }
@@ -80,10 +64,8 @@ void full_display_processor::process() {
 
 void full_display_processor_with_hb::process_heartbeat() { log_header(message()); }
 
-void seq_check_processor::process() {
-    if (every != 0 && received_ != 0 && received_ % every == 0) {
-        get_logger()->info("{} messages received so far", grouped_count{received_});
-    }
+void seq_check_processor::log_progress(std::uint64_t received) {
+    get_logger()->info("{} messages received so far", grouped_count{received});
 }
 
 }  // namespace tarn::md

@@ -23,11 +23,24 @@ struct message_printer {
 // Adds the end-of-session test. Never used by itself.
 class basic_processor : public processor {
   public:
-    void check_finished() override;
+    // Inline, so the receive loop can make it part of its own path.
+    void check_finished() override {
+        constexpr std::size_t event_offset = 50;  // tradingSessionEvent
+        const byte_view current = message();
+        if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
+            current.holds(event_offset + 1) &&
+            current.load<TradingSessionEvent>(event_offset) ==
+                TradingSessionEvent::EndOfTechnicalSession) {
+            finished_ = true;
+        }
+    }
 
   protected:
     // The current message: exactly the `length` bytes the receive loop handed on.
-    byte_view message() const;
+    byte_view message() const {
+        const byte_view header(msg_, sizeof(Header));
+        return {msg_, header.load<std::uint16_t>(length_offset)};
+    }
 };
 
 // Writes the header text of every message.
@@ -61,7 +74,15 @@ class full_display_processor_with_hb : public full_display_processor {
 // Writes nothing per message, only a progress record every `every` messages.
 class seq_check_processor : public basic_processor {
   public:
-    void process() override;
+    // Inline, so the receive loop can make it part of its own path.
+    void process() override {
+        if (every != 0 && received_ != 0 && received_ % every == 0) {
+            log_progress(received_);
+        }
+    }
+
+  private:
+    static void log_progress(std::uint64_t received);
 };
 
 }  // namespace tarn::md

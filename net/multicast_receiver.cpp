@@ -2,35 +2,16 @@
 
 #include <boost/asio/ip/multicast.hpp>
 
-#include <array>
-
+#include "net/receive_buffer.hpp"
+#include "net/socket_source.hpp"
+#include "processing/loss_records.hpp"
 #include "processing/receive_loop.hpp"
 
 namespace tarn {
 
-namespace {
-
-class socket_source final : public datagram_source {
-  public:
-    socket_source(boost::asio::ip::udp::socket& socket, boost::asio::ip::udp::endpoint& sender)
-        : socket_(socket), sender_(sender) {}
-
-    std::optional<datagram> next() override {
-        const std::size_t size = socket_.receive_from(boost::asio::buffer(buffer_), sender_);
-        return datagram{.bytes = std::span<const char>(buffer_.data(), size), .wire_size = size};
-    }
-
-  private:
-    boost::asio::ip::udp::socket& socket_;
-    boost::asio::ip::udp::endpoint& sender_;
-    // A longer datagram could never fit beside a carried message either.
-    std::array<char, receive_buffer_size> buffer_{};
-};
-
-}  // namespace
-
 multicast_receiver::multicast_receiver(md::processor* processor, const std::string& local_ip,
-                                       const std::string& multicast_group, std::uint16_t port)
+                                       const std::string& multicast_group, std::uint16_t port,
+                                       const reception_settings& settings)
     : processor_(processor),
       socket_(io_context_),
       local_address_(boost::asio::ip::make_address(local_ip)),
@@ -38,22 +19,38 @@ multicast_receiver::multicast_receiver(md::processor* processor, const std::stri
       endpoint_(group_address_, port) {
     socket_.open(endpoint_.protocol());
     socket_.set_option(boost::asio::ip::udp::socket::reuse_address(true));
+    if (settings.receive_times || settings.stats_interval.count() > 0) {
+        enable_receive_times(socket_.native_handle());
+    }
+    if (settings.receive_buffer != 0) {
+        const std::uint64_t granted =
+            request_receive_buffer(socket_.native_handle(), settings.receive_buffer);
+        log_receive_buffer(settings.receive_buffer, granted);
+    }
     socket_.bind(endpoint_);
     // Both must be IPv4; the local address is tested first.
     const auto local = local_address_.to_v4();
     const auto group = group_address_.to_v4();
     socket_.set_option(boost::asio::ip::multicast::join_group(group, local));
+    if (settings.stats_interval.count() > 0) {
+        statistics_.emplace(settings.stats_interval);
+    }
     receive_loop();
 }
 
 // An exception from the summary cannot be reported any more: it ends the
 // process abnormally.
 // NOLINTNEXTLINE(bugprone-exception-escape)
-multicast_receiver::~multicast_receiver() { processor_->print_summary(); }
+multicast_receiver::~multicast_receiver() {
+    processor_->print_summary();
+    if (statistics_) {
+        statistics_->log_run();
+    }
+}
 
 void multicast_receiver::receive_loop() {
-    socket_source source(socket_, endpoint_);
-    tarn::receive_loop(*processor_, source);
+    socket_source source(socket_.native_handle());
+    tarn::receive_loop(*processor_, source, statistics_ ? &*statistics_ : nullptr);
 }
 
 }  // namespace tarn

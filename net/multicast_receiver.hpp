@@ -4,12 +4,24 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/ip/udp.hpp>
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
+
+// How a run receives, beyond the group and port.
+struct reception_settings {
+    std::uint64_t receive_buffer = 0;            // SO_RCVBUF asked, bytes; 0: the system's
+    std::chrono::nanoseconds stats_interval{0};  // 0: no interval statistics
+    // The kernel's receive time of each datagram, which costs it some work
+    // per datagram; the interval statistics have it in any case.
+    bool receive_times = false;
+};
 
 // The network end of a run. Construction opens a UDP socket, binds it to the
 // group and port, joins the group on the interface of the local address and
@@ -18,7 +30,8 @@ namespace tarn {
 class multicast_receiver {
   public:
     multicast_receiver(md::processor* processor, const std::string& local_ip,
-                       const std::string& multicast_group, std::uint16_t port);
+                       const std::string& multicast_group, std::uint16_t port,
+                       const reception_settings& settings = {});
     ~multicast_receiver();  // NOLINT(bugprone-exception-escape): see the definition
 
     multicast_receiver(const multicast_receiver&) = delete;
@@ -34,8 +47,9 @@ class multicast_receiver {
     boost::asio::ip::udp::socket socket_;
     boost::asio::ip::address local_address_;
     boost::asio::ip::address group_address_;
-    // The bind target; afterwards each receive stores the sender here.
+    // The bind target.
     boost::asio::ip::udp::endpoint endpoint_;
+    std::optional<interval_statistics> statistics_;
 };
 
 }  // namespace tarn

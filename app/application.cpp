@@ -4,15 +4,16 @@
 
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
 #include <stdexcept>
 
 #include "app/logging.hpp"
 #include "app/options.hpp"
 #include "app/processor_choice.hpp"
+#include "app/reception_options.hpp"
 #include "app/version.hpp"
 #include "net/interface_address.hpp"
 #include "net/multicast_receiver.hpp"
+#include "processing/stop_request.hpp"
 
 namespace tarn {
 
@@ -39,10 +40,8 @@ command_line read_command_line(int argc, const char* const* argv) {
     result.options = parse_command_line(argc, argv, description);
     const po::variables_map& options = result.options;
     if (options.empty() || options.count("help") != 0) {
-        std::ostringstream help;
-        help << description;
         result.what = command_line::action::help;
-        result.text = help.str();
+        result.text = help_text();
         return result;
     }
     if (options.count("version") != 0) {
@@ -57,6 +56,7 @@ command_line read_command_line(int argc, const char* const* argv) {
     }
     result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
     result.log_file = get_string_option(options, "log", false);
+    result.reception = read_reception_settings(options);
     return result;
 }
 
@@ -72,6 +72,7 @@ void application::init() {
     local_ip_ = std::move(settings.local_ip);
     multicast_group_ = std::move(settings.multicast_group);
     port_ = settings.port;
+    reception_ = settings.reception;
     set_up_logger(settings.log_file);
     processor_ = choose_processor(settings.options);
     apply_every(settings.options, *processor_);
@@ -79,7 +80,11 @@ void application::init() {
 }
 
 int application::run() {
-    { const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_); }
+    install_stop_handlers();
+    {
+        const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_,
+                                          reception_);
+    }
     return 0;
 }
 

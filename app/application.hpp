@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "net/multicast_receiver.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
@@ -21,6 +22,7 @@ struct command_line {
     std::string multicast_group;
     std::uint16_t port = 0;
     std::string log_file;                           // empty: standard output
+    reception_settings reception;                   // receive buffer, statistics
     boost::program_options::variables_map options;  // for the processor choice and `every`
 };
 
@@ -45,7 +47,8 @@ class basic_application {
 };
 
 // The dumper: `init` reads the command line, sets up the log and chooses the
-// processor; `run` receives until the stream ends and writes the summary.
+// processor; `run` receives until the stream ends or a stop signal comes and
+// writes the summary.
 class application : public basic_application {
   public:
     application(int argc, char** argv);
@@ -60,6 +63,7 @@ class application : public basic_application {
     std::string local_ip_;
     std::string multicast_group_;
     std::uint16_t port_ = 0;
+    reception_settings reception_;
     std::unique_ptr<md::processor> processor_;
 };
 

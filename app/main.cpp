@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/application.hpp"
+#include "processing/stop_request.hpp"
 
 int main(int argc, char** argv) {
     try {
@@ -13,5 +14,8 @@ int main(int argc, char** argv) {
         std::cerr << e.what() << std::endl;
         return 1;
     }
+    // Stopped by SIGINT or SIGTERM: the summary is written, the application
+    // destroyed; the process ends by that signal.
+    tarn::end_by_stop_signal();
     return 0;
 }

@@ -2,13 +2,18 @@
 
 #include <spdlog/common.h>
 
+#include <sstream>
 #include <stdexcept>
+
+#include "app/reception_options.hpp"
 
 namespace tarn {
 
 namespace po = boost::program_options;
 
-po::options_description make_option_description() {
+namespace {
+
+po::options_description specified_options() {
     po::options_description options(
         "TARN Market Data Messages Dumper\n"
         "\n"
@@ -33,10 +38,35 @@ po::options_description make_option_description() {
     return options;
 }
 
+po::options_description further_options() {
+    po::options_description further("Further options");
+    add_reception_options(further);
+    return further;
+}
+
+}  // namespace
+
+po::options_description make_option_description() {
+    po::options_description options = specified_options();
+    options.add(further_options());
+    return options;
+}
+
+std::string help_text() {
+    // Printed as one, the library would widen the first column of the table
+    // by one for having a group; printed apart, each keeps its own width.
+    std::ostringstream help;
+    help << specified_options() << '\n' << further_options();
+    return help.str();
+}
+
 po::variables_map parse_command_line(int argc, const char* const* argv,
                                      const po::options_description& options) {
     po::variables_map parsed;
-    po::store(po::parse_command_line(argc, argv, options), parsed);
+    // No positional arguments: a stray word is refused, not dropped.
+    const po::positional_options_description no_positional;
+    po::store(po::command_line_parser(argc, argv).options(options).positional(no_positional).run(),
+              parsed);
     po::notify(parsed);
     return parsed;
 }

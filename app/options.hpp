@@ -33,10 +33,16 @@ void validate(boost::any& target, const std::vector<std::string>& values, strict
     target = strict_unsigned<T>{parsed};
 }
 
-// The option table with its caption, in the order of the help text.
+// The option table with its caption, in the order of the help text, then the
+// group of further options.
 boost::program_options::options_description make_option_description();
 
-// Parses the whole argument vector in the library's default style.
+// The help text: the option table with its caption, then the group of
+// further options, as the library prints them.
+std::string help_text();
+
+// Parses the whole argument vector in the library's default style; a
+// positional argument is the library's error.
 boost::program_options::variables_map parse_command_line(
     int argc, const char* const* argv, const boost::program_options::options_description& options);
 

@@ -77,9 +77,12 @@ class receive_loop_seeds {
         fs::create_directories(folder_);
     }
 
+    // With `statistics`, the receive loop keeps interval statistics too.
     void add(const std::string& name, processor_choice choice,
-             const std::vector<std::string>& datagrams) {
-        std::string input(1, static_cast<char>(choice));
+             const std::vector<std::string>& datagrams, bool statistics = false) {
+        constexpr int with_statistics = 5;
+        std::string input(
+            1, static_cast<char>(static_cast<int>(choice) + (statistics ? with_statistics : 0)));
         input += tarn::fuzz::join_datagrams(datagrams);
         write_file(folder_ / name, input);
     }
@@ -153,6 +156,17 @@ void write_receive_loop_seeds(const fs::path& folder) {
         many += sample(MsgType::OrderAdd, 72, n);
     }
     seeds.add("progress", processor_choice::seq_check, {many, ""});
+
+    // A datagram longer than the receive buffer, then the next one.
+    std::string long_one;
+    for (std::uint32_t n = 1; n <= 70; ++n) {
+        long_one += sample(MsgType::OrderAdd, 72, n);
+    }
+    seeds.add("cut_datagram", processor_choice::seq_check,
+              {long_one, sample(MsgType::OrderAdd, 72, 71), bytes_of(end_of_session(72))});
+
+    // Interval statistics over the session split above, as a header display.
+    seeds.add("interval_statistics", processor_choice::display, split, true);
 }
 
 void write_message_printer_seeds(const fs::path& folder) {

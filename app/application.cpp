@@ -11,6 +11,7 @@
 #include "app/logging.hpp"
 #include "app/options.hpp"
 #include "app/processor_choice.hpp"
+#include "app/reception_options.hpp"
 #include "app/selection.hpp"
 #include "app/version.hpp"
 #include "capture/capture_run.hpp"
@@ -18,6 +19,7 @@
 #include "cli/local_address.hpp"
 #include "net/multicast_receiver.hpp"
 #include "processing/logger.hpp"
+#include "processing/stop_request.hpp"
 
 namespace tarn {
 
@@ -32,6 +34,10 @@ void read_capture_settings(const po::variables_map& options, command_line& resul
         throw std::runtime_error(
             "--local-ip and --interface choose where to join a group: they do not go with "
             "--read-capture");
+    }
+    if (options.count("receive-buffer") != 0) {
+        throw std::runtime_error(
+            "--receive-buffer sizes the socket of a group: it does not go with --read-capture");
     }
     result.read_capture = options["read-capture"].as<std::string>();
     if (options.count("multicast-group") != 0) {
@@ -102,6 +108,7 @@ command_line read_command_line(int argc, const char* const* argv) {
     }
     result.json = options.count("json") != 0;
     write_capture_settings(options, result);
+    result.reception = read_reception_settings(options);
     return result;
 }
 
@@ -126,6 +133,7 @@ void application::init() {
                   capture_ ? log_flushing::at_end : log_flushing::every_record);
     processor_ = choose_processor(
         settings.options, md::message_filter(settings.only_types, settings.only_instruments));
+    reception_ = settings.reception;
     apply_every(settings.options, *processor_);
     if (settings.write_capture) {
         recorder_ = std::make_unique<capture::capture_recorder>(*settings.write_capture);
@@ -134,20 +142,23 @@ void application::init() {
 }
 
 int application::run() {
+    install_stop_handlers();
     int status = 0;
     if (capture_) {
         // The log went through one buffer: flushed at the end, and before a
         // failure is reported.
         try {
-            status = capture::read_capture(*processor_, *capture_, selection_, recorder_.get());
+            status = capture::read_capture(*processor_, *capture_, selection_, recorder_.get(),
+                                           reception_.stats_interval);
         } catch (...) {
             get_logger()->flush();
             throw;
         }
         get_logger()->flush();
     } else {
+        reception_.recorder = recorder_.get();
         const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_,
-                                          recorder_.get());
+                                          reception_);
     }
     if (recorder_) {
         recorder_->finish();

@@ -11,6 +11,7 @@
 #include "capture/capture_reader.hpp"
 #include "capture/capture_recorder.hpp"
 #include "capture/capture_source.hpp"
+#include "net/multicast_receiver.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
@@ -29,6 +30,7 @@ struct command_line {
     std::vector<md::MsgType> only_types;            // empty: every type
     std::vector<std::uint32_t> only_instruments;    // empty: every message
     bool json = false;                              // records as JSON objects
+    reception_settings reception;                   // receive buffer, statistics
     boost::program_options::variables_map options;  // for the processor choice and `every`
     // Offline: the capture read instead of a group, and the destination chosen in it.
     std::optional<std::string> read_capture;
@@ -61,8 +63,8 @@ class basic_application {
 
 // The dumper: `init` reads the command line, opens a capture to read, sets up
 // the log, chooses the processor and opens a capture to write; `run` receives
-// until the stream ends, from the group or the capture, and writes the
-// summary.
+// until the stream ends or a stop signal comes, from the group or the
+// capture, and writes the summary.
 class application : public basic_application {
   public:
     application(int argc, char** argv);
@@ -78,6 +80,7 @@ class application : public basic_application {
     std::string local_ip_;
     std::string multicast_group_;
     std::uint16_t port_ = 0;
+    reception_settings reception_;
     std::unique_ptr<md::processor> processor_;
     std::unique_ptr<capture::capture_reader> capture_;  // offline only
     capture::destination_selection selection_;

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/reception_options.hpp"
+
 namespace tarn {
 
 namespace po = boost::program_options;
@@ -39,7 +41,7 @@ po::options_description make_further_options() {
     options.add_options()  //
         ("read-capture", po::value<std::string>()->value_name("FILE"),
          "decode this pcap or pcapng file (- for standard input) instead of joining a group; "
-         "--multicast-group and --port select a destination in it")  //
+         "--multicast-group and --port select a destination in it (*)")  //
         ("write-capture", po::value<std::string>()->value_name("FILE"),
          "also write every datagram received or selected to this pcap file (*)")  //
         ("only-type", po::value<std::string>()->value_name("LIST"),
@@ -47,6 +49,7 @@ po::options_description make_further_options() {
         ("only-instrument", po::value<std::string>()->value_name("LIST"),
          "only messages with an instrumentId in this list: 1234,5678 (*)")  //
         ("json", "every record as one JSON object per line (*)");
+    add_reception_options(options);
     return options;
 }
 
@@ -67,7 +70,10 @@ std::string help_text() {
 po::variables_map parse_command_line(int argc, const char* const* argv,
                                      const po::options_description& options) {
     po::variables_map parsed;
-    po::store(po::parse_command_line(argc, argv, options), parsed);
+    // No positional arguments: a stray word is refused, not dropped.
+    const po::positional_options_description no_positional;
+    po::store(po::command_line_parser(argc, argv).options(options).positional(no_positional).run(),
+              parsed);
     po::notify(parsed);
     return parsed;
 }

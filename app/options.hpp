@@ -20,7 +20,8 @@ boost::program_options::options_description make_option_description();
 // The table, then the further options: the help text without its final newline.
 std::string help_text();
 
-// Parses the whole argument vector in the library's default style.
+// Parses the whole argument vector in the library's default style; a
+// positional argument is the library's error.
 boost::program_options::variables_map parse_command_line(
     int argc, const char* const* argv, const boost::program_options::options_description& options);
 

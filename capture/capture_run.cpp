@@ -1,12 +1,21 @@
 #include "capture/capture_run.hpp"
 
+#include <optional>
+
+#include "processing/interval_statistics.hpp"
 #include "processing/receive_loop.hpp"
 #include "processing/records.hpp"
 
 namespace tarn::capture {
 
 int read_capture(md::processor& processor, capture_reader& reader,
-                 const destination_selection& selection, datagram_recorder* recorder) {
+                 const destination_selection& selection, datagram_recorder* recorder,
+                 std::chrono::nanoseconds stats_interval) {
+    std::optional<interval_statistics> statistics;
+    if (stats_interval.count() > 0) {
+        statistics.emplace(stats_interval);
+    }
+    interval_statistics* const intervals = statistics ? &*statistics : nullptr;
     std::uint64_t fragments = 0;
     std::uint64_t cut = 0;
     std::string damage;
@@ -14,9 +23,9 @@ int read_capture(md::processor& processor, capture_reader& reader,
         capture_source source(reader, selection);
         if (recorder != nullptr) {
             recording_source recorded(source, *recorder, source.destination());
-            receive_loop(processor, recorded);
+            receive_loop(processor, recorded, intervals);
         } else {
-            receive_loop(processor, source);
+            receive_loop(processor, source, intervals);
         }
         fragments = source.fragments();
         cut = source.cut();
@@ -31,6 +40,9 @@ int read_capture(md::processor& processor, capture_reader& reader,
         processor.errors_ = true;
     }
     processor.print_summary();
+    if (statistics) {
+        statistics->log_run();
+    }
     return damage.empty() ? 0 : 1;
 }
 

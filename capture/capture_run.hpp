@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "capture/capture_reader.hpp"
 #include "capture/capture_source.hpp"
 #include "processing/datagram_recorder.hpp"
@@ -12,9 +14,11 @@ namespace tarn::capture {
 // live ones do, each also to the recorder when there is one. Then come a
 // warning with the IP fragments and cut frames not read, when there were
 // any, an error record naming the damage when the capture is damaged, and
-// the summary. Returns the exit status: 1 after damage, else 0. A failure of
-// the selection throws, as a failure of a live run does, without a summary.
+// the summary, and with a `stats_interval`, its records on capture time and
+// the whole run's figures after the summary. Returns the exit status: 1 after damage, else 0. A
+// failure of the selection throws, as a failure of a live run does, without a summary.
 int read_capture(md::processor& processor, capture_reader& reader,
-                 const destination_selection& selection, datagram_recorder* recorder);
+                 const destination_selection& selection, datagram_recorder* recorder,
+                 std::chrono::nanoseconds stats_interval = {});
 
 }  // namespace tarn::capture

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "processing/logger.hpp"
+#include "processing/stop_request.hpp"
 
 namespace tarn::capture {
 
@@ -43,7 +44,11 @@ std::optional<captured_frame> capture_source::read() {
     try {
         return reader_.next();
     } catch (const capture_damaged& e) {
-        damage_ = e.what();
+        // A stop signal interrupts a read from a pipe: that is the end the
+        // user asked for, not damage.
+        if (!stop_requested()) {
+            damage_ = e.what();
+        }
         return std::nullopt;
     }
 }

@@ -80,12 +80,15 @@ class receive_loop_seeds {
         fs::create_directories(folder_);
     }
 
-    // `json`: records in the JSON form.
+    // `json`: records in the JSON form; `statistics`: the receive loop keeps
+    // interval statistics too.
     void add(const std::string& name, processor_choice choice,
-             const std::vector<std::string>& datagrams, bool json = false) {
+             const std::vector<std::string>& datagrams, bool json = false,
+             bool statistics = false) {
         constexpr int processor_choices = 5;
         std::string input(
-            1, static_cast<char>(static_cast<int>(choice) + (json ? processor_choices : 0)));
+            1, static_cast<char>(static_cast<int>(choice) + (json ? processor_choices : 0) +
+                                 (statistics ? 2 * processor_choices : 0)));
         input += tarn::fuzz::join_datagrams(datagrams);
         write_file(folder_ / name, input);
     }
@@ -167,6 +170,17 @@ void write_receive_loop_seeds(const fs::path& folder) {
     }
     seeds.add("progress", processor_choice::seq_check, {many, ""});
     seeds.add("progress_json", processor_choice::seq_check, {many, ""}, true);
+
+    // A datagram longer than the receive buffer, then the next one.
+    std::string long_one;
+    for (std::uint32_t n = 1; n <= 70; ++n) {
+        long_one += sample(MsgType::OrderAdd, 72, n);
+    }
+    seeds.add("cut_datagram", processor_choice::seq_check,
+              {long_one, sample(MsgType::OrderAdd, 72, 71), bytes_of(end_of_session(72))});
+
+    // Interval statistics over the session split above, as a header display.
+    seeds.add("interval_statistics", processor_choice::display, split, false, true);
 }
 
 void write_message_printer_seeds(const fs::path& folder) {

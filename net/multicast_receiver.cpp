@@ -2,74 +2,64 @@
 
 #include <boost/asio/ip/multicast.hpp>
 
-#include <array>
-#include <chrono>
-
+#include "net/receive_buffer.hpp"
+#include "net/socket_source.hpp"
 #include "processing/receive_loop.hpp"
+#include "processing/records.hpp"
 
 namespace tarn {
 
-namespace {
-
-class socket_source final : public datagram_source {
-  public:
-    socket_source(boost::asio::ip::udp::socket& socket, boost::asio::ip::udp::endpoint& sender)
-        : socket_(socket), sender_(sender) {}
-
-    std::optional<datagram> next() override {
-        const std::size_t size = socket_.receive_from(boost::asio::buffer(buffer_), sender_);
-        const auto received = std::chrono::system_clock::now().time_since_epoch();
-        return datagram{.bytes = std::span<const char>(buffer_.data(), size),
-                        .wire_size = size,
-                        .time_ns = static_cast<std::uint64_t>(
-                            std::chrono::duration_cast<std::chrono::nanoseconds>(received).count()),
-                        .sender = sender_.address().to_v4().to_bytes(),
-                        .sender_port = sender_.port()};
-    }
-
-  private:
-    boost::asio::ip::udp::socket& socket_;
-    boost::asio::ip::udp::endpoint& sender_;
-    // A longer datagram could never fit beside a carried message either.
-    std::array<char, receive_buffer_size> buffer_{};
-};
-
-}  // namespace
-
 multicast_receiver::multicast_receiver(md::processor* processor, const std::string& local_ip,
                                        const std::string& multicast_group, std::uint16_t port,
-                                       datagram_recorder* recorder)
+                                       const reception_settings& settings)
     : processor_(processor),
-      recorder_(recorder),
+      recorder_(settings.recorder),
       socket_(io_context_),
       local_address_(boost::asio::ip::make_address(local_ip)),
       group_address_(boost::asio::ip::make_address(multicast_group)),
       endpoint_(group_address_, port) {
     socket_.open(endpoint_.protocol());
     socket_.set_option(boost::asio::ip::udp::socket::reuse_address(true));
+    if (settings.receive_times || settings.recorder != nullptr ||
+        settings.stats_interval.count() > 0) {
+        enable_receive_times(socket_.native_handle());
+    }
+    if (settings.receive_buffer != 0) {
+        const std::uint64_t granted =
+            request_receive_buffer(socket_.native_handle(), settings.receive_buffer);
+        records::receive_buffer(settings.receive_buffer, granted);
+    }
     socket_.bind(endpoint_);
     // Both must be IPv4; the local address is tested first.
     const auto local = local_address_.to_v4();
     const auto group = group_address_.to_v4();
     socket_.set_option(boost::asio::ip::multicast::join_group(group, local));
+    if (settings.stats_interval.count() > 0) {
+        statistics_.emplace(settings.stats_interval);
+    }
     receive_loop();
 }
 
 // An exception from the summary cannot be reported any more: it ends the
 // process abnormally.
 // NOLINTNEXTLINE(bugprone-exception-escape)
-multicast_receiver::~multicast_receiver() { processor_->print_summary(); }
+multicast_receiver::~multicast_receiver() {
+    processor_->print_summary();
+    if (statistics_) {
+        statistics_->log_run();
+    }
+}
 
 void multicast_receiver::receive_loop() {
-    socket_source source(socket_, endpoint_);
+    socket_source source(socket_.native_handle());
+    interval_statistics* const statistics = statistics_ ? &*statistics_ : nullptr;
     if (recorder_ == nullptr) {
-        tarn::receive_loop(*processor_, source);
+        tarn::receive_loop(*processor_, source, statistics);
         return;
     }
-    // The endpoint still holds the group and port: it takes senders from the first receive on.
     const udp_destination destination{group_address_.to_v4().to_bytes(), endpoint_.port()};
     recording_source recorded(source, *recorder_, destination);
-    tarn::receive_loop(*processor_, recorded);
+    tarn::receive_loop(*processor_, recorded, statistics);
 }
 
 }  // namespace tarn

@@ -4,24 +4,36 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/ip/udp.hpp>
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "processing/datagram_recorder.hpp"
+#include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
 
+// How a run receives, beyond the group and port.
+struct reception_settings {
+    std::uint64_t receive_buffer = 0;            // SO_RCVBUF asked, bytes; 0: the system's
+    std::chrono::nanoseconds stats_interval{0};  // 0: no interval statistics
+    // The kernel's receive time of each datagram, which costs it some work
+    // per datagram; the interval statistics have it in any case.
+    bool receive_times = false;
+    datagram_recorder* recorder = nullptr;  // where received datagrams are recorded, if anywhere
+};
+
 // The network end of a run. Construction opens a UDP socket, binds it to the
 // group and port, joins the group on the interface of the local address and
-// then runs the receive loop to the end of the stream, each datagram also
-// going to the recorder when there is one. Destruction after a normal end has
-// the processor write its summary, then closes the socket.
+// then runs the receive loop to the end of the stream. Destruction after a
+// normal end has the processor write its summary, then closes the socket.
 class multicast_receiver {
   public:
     multicast_receiver(md::processor* processor, const std::string& local_ip,
                        const std::string& multicast_group, std::uint16_t port,
-                       datagram_recorder* recorder = nullptr);
+                       const reception_settings& settings = {});
     ~multicast_receiver();  // NOLINT(bugprone-exception-escape): see the definition
 
     multicast_receiver(const multicast_receiver&) = delete;
@@ -38,8 +50,9 @@ class multicast_receiver {
     boost::asio::ip::udp::socket socket_;
     boost::asio::ip::address local_address_;
     boost::asio::ip::address group_address_;
-    // The bind target; afterwards each receive stores the sender here.
+    // The bind target.
     boost::asio::ip::udp::endpoint endpoint_;
+    std::optional<interval_statistics> statistics_;
 };
 
 }  // namespace tarn

@@ -44,10 +44,14 @@ class recording_source final : public datagram_source {
 
     std::optional<datagram> next() override {
         std::optional<datagram> received = from_.next();
-        if (received) {
+        if (received && !received->idle) {
             recorder_.record(*received, destination_);
         }
         return received;
+    }
+    std::uint64_t dropped() override { return from_.dropped(); }
+    bool wake_up_every(std::chrono::nanoseconds period) override {
+        return from_.wake_up_every(period);
     }
 
   private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,9 @@ struct datagram {
     std::uint64_t time_ns = 0;             // received or captured, since 1970 (UTC); 0: unknown
     std::array<std::uint8_t, 4> sender{};  // the sender's IPv4 address, as on the wire
     std::uint16_t sender_port = 0;         // the sender's UDP port
+    // No datagram: a source that wakes up (see wake_up_every) found none in
+    // its period. The bytes are empty, time_ns is the time of waking.
+    bool idle = false;
 };
 
 // Where datagrams come from: the multicast socket, a capture file, or memory
@@ -30,8 +34,19 @@ class datagram_source {
     virtual ~datagram_source() = default;
 
     // Blocks until the next datagram is there; nothing once the input has
-    // ended (the end of a capture). A socket never ends by itself.
+    // ended (the end of a capture) or a stop signal has come.
     virtual std::optional<datagram> next() = 0;
+
+    // Datagrams lost so far, where the source can know it (the kernel's
+    // drops for a socket whose receive buffer was full). Asking may cost a
+    // system call: the loop asks at the end and at interval ends only.
+    virtual std::uint64_t dropped() { return 0; }
+
+    // Asks a source that waits for datagrams (a socket) to come back from
+    // next() with an idle datagram whenever `period` passes without one, so
+    // work driven by time goes on through silence. False from a source that
+    // never waits (a capture, memory): its time is that of its datagrams.
+    virtual bool wake_up_every(std::chrono::nanoseconds /*period*/) { return false; }
 };
 
 }  // namespace tarn

@@ -34,14 +34,16 @@ class generic_processor {
     // Once per run, after reception has ended normally.
     virtual void print_summary();
 
-    const char* msg_ = nullptr;                 // first byte of the current message
-    const HeaderT* header_ = nullptr;           // the same address, as the header
-    bool finished_ = false;                     // the receive loop stops once set
-    bool errors_ = false;                       // any gap, resend or message not shown
-    SeqNumT expected_seq_num_ = 0;              // 0: nothing expected yet
-    std::uint64_t received_ = 0;                // messages other than heartbeats
-    std::uint64_t lost_ = 0;                    // total size of all sequence gaps
-    std::uint64_t every = 10'000;               // progress interval of sequence checking
+    const char* msg_ = nullptr;        // first byte of the current message
+    const HeaderT* header_ = nullptr;  // the same address, as the header
+    bool finished_ = false;            // the receive loop stops once set
+    bool errors_ = false;              // any gap, resend, message not shown or datagram lost
+    SeqNumT expected_seq_num_ = 0;     // 0: nothing expected yet
+    std::uint64_t received_ = 0;       // messages other than heartbeats
+    std::uint64_t lost_ = 0;           // total size of all sequence gaps
+    std::uint64_t gaps_ = 0;           // number of sequence gaps
+    std::uint64_t socket_drops_ = 0;   // datagrams the socket dropped, buffer full
+    std::uint64_t every = 10'000;      // progress interval of sequence checking
     std::map<MsgTypeT, std::uint64_t> counts_;  // messages per type code
 
   protected:
@@ -55,7 +57,7 @@ void generic_processor<MsgTypeT, HeaderT, SeqNumT, NamesT>::print_summary() {
     for (const auto& [type, count] : counts_) {
         counts.push_back({std::string(NamesT::instance().describe(type)), count});
     }
-    records::summary(errors_, received_, lost_, counts);
+    records::summary(errors_, received_, lost_, socket_drops_, counts);
 }
 
 }  // namespace tarn

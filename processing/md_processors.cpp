@@ -1,7 +1,6 @@
 #include "processing/md_processors.hpp"
 
 #include "md/catalogue.hpp"
-#include "md/layouts/session_messages.hpp"
 #include "processing/records.hpp"
 
 namespace tarn::md {
@@ -15,23 +14,6 @@ bool message_printer::operator()(byte_view message, const message_filter& filter
         records::message(message, body);
     }
     return true;
-}
-
-byte_view basic_processor::message() const {
-    const byte_view header(msg_, sizeof(Header));
-    return {msg_, header.load<std::uint16_t>(length_offset)};
-}
-
-void basic_processor::check_finished() {
-    constexpr std::size_t event_offset =
-        field_offset(trading_session_status_layout, "tradingSessionEvent");
-    const byte_view current = message();
-    if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
-        current.holds(event_offset + 1) &&
-        current.load<TradingSessionEvent>(event_offset) ==
-            TradingSessionEvent::EndOfTechnicalSession) {
-        finished_ = true;
-    }
 }
 
 void basic_processor::show_header() const {
@@ -66,11 +48,5 @@ void full_display_processor::process() {
 }
 
 void full_display_processor_with_hb::process_heartbeat() { show_header(); }
-
-void seq_check_processor::process() {
-    if (every != 0 && received_ != 0 && received_ % every == 0) {
-        records::progress(received_);
-    }
-}
 
 }  // namespace tarn::md

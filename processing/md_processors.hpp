@@ -6,8 +6,10 @@
 #include "md/enum_to_description.hpp"
 #include "md/header.hpp"
 #include "md/layout.hpp"
+#include "md/layouts/session_messages.hpp"
 #include "md/message_filter.hpp"
 #include "processing/generic_processor.hpp"
+#include "processing/records.hpp"
 
 namespace tarn::md {
 
@@ -26,7 +28,18 @@ struct message_printer {
 // by itself.
 class basic_processor : public processor {
   public:
-    void check_finished() override;
+    // Inline, so the receive loop can make it part of its own path.
+    void check_finished() override {
+        constexpr std::size_t event_offset =
+            field_offset(trading_session_status_layout, "tradingSessionEvent");
+        const byte_view current = message();
+        if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
+            current.holds(event_offset + 1) &&
+            current.load<TradingSessionEvent>(event_offset) ==
+                TradingSessionEvent::EndOfTechnicalSession) {
+            finished_ = true;
+        }
+    }
 
     // From now on, message lines only for the messages `filter` shows.
     // Warnings, errors, progress, the sequence check and the counts still see
@@ -35,7 +48,10 @@ class basic_processor : public processor {
 
   protected:
     // The current message: exactly the `length` bytes the receive loop handed on.
-    byte_view message() const;
+    byte_view message() const {
+        const byte_view header(msg_, sizeof(Header));
+        return {msg_, header.load<std::uint16_t>(length_offset)};
+    }
 
     // The header line of the current message, when the filter shows it.
     void show_header() const;
@@ -74,7 +90,12 @@ class full_display_processor_with_hb : public full_display_processor {
 // Writes nothing per message, only a progress record every `every` messages.
 class seq_check_processor : public basic_processor {
   public:
-    void process() override;
+    // Inline, so the receive loop can make it part of its own path.
+    void process() override {
+        if (every != 0 && received_ != 0 && received_ % every == 0) {
+            records::progress(received_);
+        }
+    }
 };
 
 }  // namespace tarn::md

@@ -1,9 +1,10 @@
 #include "processing/receive_loop.hpp"
 
 #include <algorithm>
+#include <typeinfo>
 
-#include "md/header.hpp"
 #include "processing/records.hpp"
+#include "processing/stop_request.hpp"
 
 namespace tarn {
 
@@ -15,34 +16,11 @@ std::size_t length_at(const char* bytes) {
     return md::byte_view(bytes, length_size).load<std::uint16_t>(md::length_offset);
 }
 
-// Hands one complete message of `message.size()` bytes to the processor.
-void handle_message(md::processor& processor, md::byte_view message) {
-    if (!message.holds(sizeof(md::Header))) {
-        // Too short to be a message: nothing of it is read beyond its length.
-        records::length_below_header(message.size(), sizeof(md::Header));
-        processor.errors_ = true;
-        return;
-    }
-    processor.msg_ = message.data();
-    processor.header_ = reinterpret_cast<const md::Header*>(message.data());
-    if (message.load<md::MsgType>(md::msg_type_offset) == md::MsgType::Heartbeat) {
-        processor.process_heartbeat();
-        return;
-    }
-    check_sequence(processor, message.load<std::uint32_t>(md::seq_num_offset));
-    processor.process();
-    if (processor.finished_) {
-        return;
-    }
-    processor.check_finished();
-}
-
 }  // namespace
 
-void check_sequence(md::processor& processor, unsigned int seq_num) {
+void check_sequence_anomaly(md::processor& processor, unsigned int seq_num) {
     const unsigned int expected = processor.expected_seq_num_;
-    ++processor.received_;
-    if (expected == 0 || seq_num == 0 || seq_num == expected) {
+    if (expected == 0 || seq_num == 0) {
         processor.expected_seq_num_ = seq_num + 1;
     } else if (seq_num < expected) {
         records::resend(seq_num, expected);
@@ -51,10 +29,40 @@ void check_sequence(md::processor& processor, unsigned int seq_num) {
         const unsigned int gap = seq_num - expected;
         records::gap(expected, seq_num, gap);
         processor.lost_ += gap;
+        ++processor.gaps_;
         processor.errors_ = true;
         processor.expected_seq_num_ = seq_num + 1;
     }
 }
+
+namespace {
+
+// How the framer calls the processor: through its virtual table, which
+// serves every processor ...
+struct virtual_calls {
+    static void process(md::processor& p) { p.process(); }
+    static void process_heartbeat(md::processor& p) { p.process_heartbeat(); }
+    static void check_finished(md::processor& p) { p.check_finished(); }
+};
+
+// ... or, for a processor known to be exactly a seq_check_processor,
+// directly, so its few instructions join the loop's: only the sequence
+// check runs at rates where the loop's own cost shows.
+struct sequence_check_calls {
+    using type = md::seq_check_processor;
+    static void process(md::processor& p) { static_cast<type&>(p).type::process(); }
+    static void process_heartbeat(md::processor& p) {
+        static_cast<type&>(p).type::process_heartbeat();
+    }
+    static void check_finished(md::processor& p) { static_cast<type&>(p).type::check_finished(); }
+};
+
+}  // namespace
+
+message_framer::message_framer(md::processor& processor, interval_statistics* statistics)
+    : processor_(processor),
+      statistics_(statistics),
+      checks_sequence_only_(typeid(processor) == typeid(md::seq_check_processor)) {}
 
 bool message_framer::acceptable(std::size_t length) {
     if (length == 0) {
@@ -70,74 +78,165 @@ bool message_framer::acceptable(std::size_t length) {
     return true;
 }
 
-void message_framer::handle(const char* message, std::size_t length) {
-    handle_message(processor_, md::byte_view(message, length));
+void message_framer::skip_short(std::size_t length) {
+    records::length_below_header(length, sizeof(md::Header));
+    processor_.errors_ = true;
+}
+
+template <class Calls>
+bool message_framer::handle(const char* message, std::size_t length) {
+    md::processor& processor = processor_;
+    const md::byte_view view(message, length);
+    if (!view.holds(sizeof(md::Header))) [[unlikely]] {
+        skip_short(length);
+        return true;
+    }
+    processor.msg_ = message;
+    processor.header_ = reinterpret_cast<const md::Header*>(message);
+    if (statistics_ != nullptr) {
+        statistics_->on_message(view.load<std::uint64_t>(offsetof(md::Header, timestamp)));
+    }
+    if (view.load<md::MsgType>(md::msg_type_offset) == md::MsgType::Heartbeat) {
+        Calls::process_heartbeat(processor);
+        return true;
+    }
+    check_sequence(processor, view.load<std::uint32_t>(md::seq_num_offset));
+    Calls::process(processor);
+    if (processor.finished_) {
+        return false;
+    }
+    Calls::check_finished(processor);
+    return !processor.finished_;
 }
 
 bool message_framer::complete_carried(std::span<const char> bytes, std::size_t& used) {
+    // Moves up to `wanted` more bytes into the carry; gives what it then holds.
     const auto take = [&](std::size_t wanted) {
         const std::size_t taken = std::min(wanted, bytes.size() - used);
         std::copy_n(bytes.data() + used, taken, carry_buffer_.data() + carried_);
         carried_ += taken;
         used += taken;
+        return carried_;
     };
     // A single byte left over is never read as a length: it waits for the next.
-    if (carried_ < length_size) {
-        take(length_size - carried_);
-        if (carried_ < length_size) {
-            return true;
-        }
+    if (carried_ < length_size && take(length_size - carried_) < length_size) {
+        return true;
     }
     const std::size_t length = length_at(carry_buffer_.data());
     if (!acceptable(length)) {
         return false;
     }
-    take(length - carried_);
-    if (carried_ < length) {
+    if (take(length - carried_) < length) {
         return true;  // still incomplete: completed by a later datagram
     }
     carried_ = 0;
-    handle(carry_buffer_.data(), length);
-    return !processor_.finished_;
+    return handle<virtual_calls>(carry_buffer_.data(), length);
 }
 
-bool message_framer::frame(std::span<const char> bytes) {
-    std::size_t used = 0;
-    if (carried_ != 0 && !complete_carried(bytes, used)) {
-        return false;
-    }
-    if (carried_ != 0) {
-        return true;  // the whole datagram went into the carried message
-    }
-    while (bytes.size() - used >= length_size) {
-        const std::size_t length = length_at(bytes.data() + used);
-        if (!acceptable(length)) {
+template <class Calls>
+bool message_framer::frame_messages(const char*& at, const char* const end) {
+    while (end - at >= static_cast<std::ptrdiff_t>(length_size)) {
+        const std::size_t length = length_at(at);
+        // One test for both ends: 0, and above the buffer.
+        if (length - 1 >= carry_buffer_.size() && !acceptable(length)) [[unlikely]] {
             return false;
         }
-        if (length > bytes.size() - used) {
+        if (length > static_cast<std::size_t>(end - at)) {
             break;  // incomplete: carried over to the next datagram
         }
-        handle(bytes.data() + used, length);
-        if (processor_.finished_) {
+        if (!handle<Calls>(at, length)) {
             return false;
         }
-        used += length;
+        at += length;
     }
-    carried_ = bytes.size() - used;
-    std::copy_n(bytes.data() + used, carried_, carry_buffer_.data());
     return true;
 }
 
-void receive_loop(md::processor& processor, datagram_source& source) {
-    message_framer framer(processor);
-    for (;;) {
+bool message_framer::frame(std::span<const char> bytes) {
+    const char* at = bytes.data();
+    const char* const end = at + bytes.size();
+    if (carried_ != 0) {
+        std::size_t used = 0;
+        if (!complete_carried(bytes, used)) {
+            return false;
+        }
+        if (carried_ != 0) {
+            return true;  // the whole datagram went into the carried message
+        }
+        at += used;
+    }
+    const bool going_on = checks_sequence_only_ ? frame_messages<sequence_check_calls>(at, end)
+                                                : frame_messages<virtual_calls>(at, end);
+    if (!going_on) {
+        return false;
+    }
+    carried_ = static_cast<std::size_t>(end - at);
+    std::copy_n(at, carried_, carry_buffer_.data());
+    return true;
+}
+
+namespace {
+
+// A datagram longer than the room the buffer had for it: its complete
+// messages are handled, the incomplete end is dropped.
+bool frame_cut(message_framer& framer, md::processor& processor, const datagram& received,
+               std::size_t room) {
+    records::datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
+    processor.errors_ = true;
+    const bool going_on = framer.frame(received.bytes.first(std::min(received.bytes.size(), room)));
+    framer.drop_incomplete();
+    return going_on;
+}
+
+void receive_until_the_end(md::processor& processor, datagram_source& source,
+                           interval_statistics* statistics) {
+    message_framer framer(processor, statistics);
+    if (statistics != nullptr) {
+        statistics->attach(processor, source);
+        if (source.wake_up_every(statistics->wake_up_period())) {
+            statistics->start_now();
+        }
+    }
+    while (!stop_requested()) {
         const std::optional<datagram> received = source.next();
-        if (!received || received->bytes.empty()) {
+        if (!received) {
             return;
         }
-        if (!framer.frame(received->bytes.first(std::min(received->bytes.size(), framer.room())))) {
+        if (received->bytes.empty()) {
+            if (!received->idle) {
+                return;
+            }
+            if (statistics != nullptr) {
+                statistics->on_idle(received->time_ns);
+            }
+            continue;
+        }
+        if (statistics != nullptr) {
+            statistics->on_datagram(received->time_ns,
+                                    std::max(received->wire_size, received->bytes.size()));
+        }
+        const std::size_t room = framer.room();
+        if (received->wire_size > room || received->bytes.size() > room) [[unlikely]] {
+            if (!frame_cut(framer, processor, *received, room)) {
+                return;
+            }
+        } else if (!framer.frame(received->bytes)) {
             return;
         }
+    }
+}
+
+}  // namespace
+
+void receive_loop(md::processor& processor, datagram_source& source,
+                  interval_statistics* statistics) {
+    receive_until_the_end(processor, source, statistics);
+    processor.socket_drops_ = source.dropped();
+    if (processor.socket_drops_ != 0) {
+        processor.errors_ = true;
+    }
+    if (statistics != nullptr) {
+        statistics->finish();
     }
 }
 

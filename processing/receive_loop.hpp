@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
+#include "md/header.hpp"
 #include "processing/datagram_source.hpp"
+#include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
@@ -19,7 +22,7 @@ inline constexpr std::size_t receive_buffer_size = 4096;
 // the carry buffer where it spans two or more.
 class message_framer {
   public:
-    explicit message_framer(md::processor& processor) : processor_(processor) {}
+    explicit message_framer(md::processor& processor, interval_statistics* statistics = nullptr);
 
     // Bytes of the next datagram the buffer has room for.
     std::size_t room() const noexcept { return carry_buffer_.size() - carried_; }
@@ -29,25 +32,58 @@ class message_framer {
     // the processor has finished.
     bool frame(std::span<const char> bytes);
 
+    // Forgets an incomplete message carried over: after a datagram that was
+    // cut, the next one is framed from its own first byte.
+    void drop_incomplete() noexcept { carried_ = 0; }
+
   private:
     // Completes the carried message from the front of `bytes`; `used` grows
     // by what it took.
     bool complete_carried(std::span<const char> bytes, std::size_t& used);
+    // The messages from `at` to `end`; false once reception has ended.
+    // Calls says how the processor's operations are called.
+    template <class Calls>
+    bool frame_messages(const char*& at, const char* end);
+    // One complete message of `length` bytes, nothing of it read beyond
+    // them; false once the processor has finished.
+    template <class Calls>
+    bool handle(const char* message, std::size_t length);
     // False when `length` ends reception.
     bool acceptable(std::size_t length);
-    void handle(const char* message, std::size_t length);
+    // A length below the header: a warning, and the message is skipped.
+    void skip_short(std::size_t length);
 
     md::processor& processor_;
+    interval_statistics* statistics_;
+    // The processor is exactly a seq_check_processor: its operations are
+    // called directly, so they become part of the loop's own path.
+    bool checks_sequence_only_;
     std::array<char, receive_buffer_size> carry_buffer_{};
     std::size_t carried_ = 0;
 };
 
 // Reads the source until the processor has finished, a length of 0, an empty
-// datagram, a length the buffer cannot hold, or the end of the input, and
-// frames each datagram; exceptions of the source pass through.
-void receive_loop(md::processor& processor, datagram_source& source);
+// datagram, a length the buffer cannot hold, the end of the input or a stop
+// signal, and frames each datagram; exceptions of the source pass through.
+// A datagram longer than the room left for it is cut there: a warning, and
+// only its complete messages count. At a normal end the processor learns of
+// the source's dropped datagrams, and the statistics, when given, close their
+// last interval.
+void receive_loop(md::processor& processor, datagram_source& source,
+                  interval_statistics* statistics = nullptr);
+
+// The sequence check of a message out of sequence: the first of a run, a 0,
+// a resend or a gap.
+void check_sequence_anomaly(md::processor& processor, unsigned int seq_num);
 
 // The sequence check of one message with sequence number `seq_num`.
-void check_sequence(md::processor& processor, unsigned int seq_num);
+inline void check_sequence(md::processor& processor, unsigned int seq_num) {
+    ++processor.received_;
+    if (seq_num == processor.expected_seq_num_) [[likely]] {
+        processor.expected_seq_num_ = seq_num + 1;
+        return;
+    }
+    check_sequence_anomaly(processor, seq_num);
+}
 
 }  // namespace tarn

@@ -2,10 +2,12 @@
 
 #include <spdlog/logger.h>
 
+#include <cmath>
 #include <concepts>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "md/header.hpp"
@@ -166,7 +168,7 @@ class line_text {
 // The lines of a summary's text form with their levels, in order.
 template <class Line>
 void summary_lines(bool errors, std::uint64_t received, std::uint64_t lost,
-                   std::span<const type_count> counts, Line line) {
+                   std::uint64_t socket_drops, std::span<const type_count> counts, Line line) {
     line_text format;
     if (errors) {
         line(spdlog::level::warn, format("There were some errors."));
@@ -175,11 +177,77 @@ void summary_lines(bool errors, std::uint64_t received, std::uint64_t lost,
     if (lost != 0) {
         line(spdlog::level::warn, format("{} messages lost", grouped_count{lost}));
     }
+    if (socket_drops != 0) {
+        line(spdlog::level::warn,
+             format("{} datagrams dropped by this host's socket, its receive buffer full: see "
+                    "--receive-buffer",
+                    grouped_count{socket_drops}));
+    }
     constexpr unsigned name_width = 40;
     for (const auto& [name, count] : counts) {
         const auto count_text = spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
         line(spdlog::level::info, format("{:{}} {}", name, name_width, count_text));
     }
+}
+
+constexpr double nanoseconds_per_second = 1e9;
+
+// Below a millisecond in microseconds, below a second in milliseconds, then in seconds.
+std::string latency_text(std::int64_t nanoseconds) {
+    const auto value = static_cast<double>(nanoseconds);
+    const double magnitude = std::abs(value);
+    if (magnitude < 1e6) {
+        return spdlog::fmt_lib::format("{:.1f} us", value / 1e3);
+    }
+    if (magnitude < nanoseconds_per_second) {
+        return spdlog::fmt_lib::format("{:.3f} ms", value / 1e6);
+    }
+    return spdlog::fmt_lib::format("{:.3f} s", value / nanoseconds_per_second);
+}
+
+std::uint64_t per_second(std::uint64_t count, std::uint64_t duration_ns) {
+    if (duration_ns == 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(std::llround(
+        static_cast<double>(count) * nanoseconds_per_second / static_cast<double>(duration_ns)));
+}
+
+// The figures of a period as one record, with `label` in front of its text.
+void period_record(std::string_view event, std::string_view label, const period_figures& f) {
+    std::string latency = "no latency";
+    if (f.latency) {
+        latency = "latency p50 " + latency_text(f.latency->p50) + " p99 " +
+                  latency_text(f.latency->p99) + " max " + latency_text(f.latency->max);
+    }
+    const auto latency_object = [&f](md::text_stream& out) {
+        if (!f.latency) {
+            out << "null";
+            return;
+        }
+        out << R"({"p50_ns":)" << f.latency->p50 << R"(,"p99_ns":)" << f.latency->p99
+            << R"(,"max_ns":)" << f.latency->max << '}';
+    };
+    const std::uint64_t messages_per_second = per_second(f.messages, f.duration_ns);
+    const std::uint64_t datagrams_per_second = per_second(f.datagrams, f.duration_ns);
+    write_record(spdlog::level::info, event,
+                 {{"duration_ns", f.duration_ns},
+                  {"messages", f.messages},
+                  {"messages_per_second", messages_per_second},
+                  {"datagrams", f.datagrams},
+                  {"datagrams_per_second", datagrams_per_second},
+                  {"bytes", f.bytes},
+                  {"gaps", f.gaps},
+                  {"lost", f.lost},
+                  {"socket_drops", f.socket_drops},
+                  {"latency", latency_object}},
+                 "{} {:.3f} s: {} messages ({}/s), {} datagrams ({}/s), {} bytes, {} gaps, {} "
+                 "messages lost, {} socket drops, {}",
+                 label, static_cast<double>(f.duration_ns) / nanoseconds_per_second,
+                 grouped_count{f.messages}, grouped_count{messages_per_second},
+                 grouped_count{f.datagrams}, grouped_count{datagrams_per_second},
+                 grouped_count{f.bytes}, grouped_count{f.gaps}, grouped_count{f.lost},
+                 grouped_count{f.socket_drops}, latency);
 }
 
 }  // namespace
@@ -283,22 +351,52 @@ void capture_damaged(std::string_view damage) {
                  damage);
 }
 
+void receive_buffer(std::uint64_t asked, std::uint64_t granted) {
+    if (granted >= asked) {
+        write_record(spdlog::level::info, "receive_buffer",
+                     {{"asked", asked}, {"granted", granted}},
+                     "Socket receive buffer of {} bytes, {} asked", grouped_count{granted},
+                     grouped_count{asked});
+        return;
+    }
+    write_record(spdlog::level::warn, "receive_buffer", {{"asked", asked}, {"granted", granted}},
+                 "Socket receive buffer of only {} bytes, {} asked: the system's limit "
+                 "(net.core.rmem_max) is lower and the process may not exceed it",
+                 grouped_count{granted}, grouped_count{asked});
+}
+
+void datagram_cut(std::size_t wire_size, std::size_t room) {
+    write_record(spdlog::level::warn, "datagram_cut", {{"wire_size", wire_size}, {"room", room}},
+                 "Datagram of {} bytes cut to the {} bytes the receive buffer had room for; its "
+                 "incomplete end dropped",
+                 wire_size, room);
+}
+
+void interval_figures(const period_figures& figures) {
+    period_record("interval", "Interval of", figures);
+}
+
+void run_figures(const period_figures& figures) {
+    period_record("run_figures", "Whole run of", figures);
+}
+
 void progress(std::uint64_t received) {
     write_record(spdlog::level::info, "progress", {{"received", received}},
                  "{} messages received so far", grouped_count{received});
 }
 
-void summary(bool errors, std::uint64_t received, std::uint64_t lost,
+void summary(bool errors, std::uint64_t received, std::uint64_t lost, std::uint64_t socket_drops,
              std::span<const type_count> counts) {
     if (current_form() == form::text) {
-        summary_lines(errors, received, lost, counts, log_ready);
+        summary_lines(errors, received, lost, socket_drops, counts, log_ready);
         return;
     }
     // One record; its text is the lines of the text form.
     std::string text;
-    summary_lines(errors, received, lost, counts, [&](level_enum /*level*/, std::string_view line) {
-        text.append(text.empty() ? "" : "\n").append(line);
-    });
+    summary_lines(errors, received, lost, socket_drops, counts,
+                  [&](level_enum /*level*/, std::string_view line) {
+                      text.append(text.empty() ? "" : "\n").append(line);
+                  });
     const auto count_object = [counts](md::text_stream& out) {
         out << '{';
         for (std::size_t i = 0; i < counts.size(); ++i) {
@@ -310,10 +408,13 @@ void summary(bool errors, std::uint64_t received, std::uint64_t lost,
         }
         out << '}';
     };
-    write_json(
-        errors ? spdlog::level::warn : spdlog::level::info, "summary",
-        {{"errors", errors}, {"received", received}, {"lost", lost}, {"counts", count_object}},
-        text);
+    write_json(errors ? spdlog::level::warn : spdlog::level::info, "summary",
+               {{"errors", errors},
+                {"received", received},
+                {"lost", lost},
+                {"socket_drops", socket_drops},
+                {"counts", count_object}},
+               text);
 }
 
 }  // namespace tarn::records

@@ -8,6 +8,7 @@
 
 #include "md/byte_view.hpp"
 #include "md/layout.hpp"
+#include "processing/period_figures.hpp"
 
 namespace tarn::records {
 
@@ -70,16 +71,29 @@ void capture_frames_skipped(std::string_view capture, std::uint64_t fragments, s
 // A capture damaged after its last good frame: `damage` names the file and that frame.
 void capture_damaged(std::string_view damage);
 
+// After the start record, when a receive buffer size was asked for: info when
+// the kernel granted at least that, a warning when it granted less.
+void receive_buffer(std::uint64_t asked, std::uint64_t granted);
+
+// A datagram longer than the room the receive buffer had for it (warning).
+void datagram_cut(std::size_t wire_size, std::size_t room);
+
+// The figures of one interval of the interval statistics, and of the whole
+// run after the summary (info).
+void interval_figures(const period_figures& figures);
+void run_figures(const period_figures& figures);
+
 // Sequence checking: `received` messages so far.
 void progress(std::uint64_t received);
 
-// The end of a run: whether anything went wrong, the counts and, in a full
+// The end of a run: whether anything went wrong, the counts, the datagrams
+// the kernel dropped for the socket (its receive buffer full) and, in a full
 // display, the messages of each type in ascending order of type code.
 struct type_count {
     std::string name;
     std::uint64_t count;
 };
-void summary(bool errors, std::uint64_t received, std::uint64_t lost,
+void summary(bool errors, std::uint64_t received, std::uint64_t lost, std::uint64_t socket_drops,
              std::span<const type_count> counts);
 
 }  // namespace tarn::records

@@ -8,4 +8,8 @@ namespace tarn::bench {
 // address in dotted form) on the loopback interface, as /proc/net/igmp lists it.
 bool loopback_has_member(const std::string& group);
 
+// True while the socket bound to `group` and `port` has datagrams queued, as
+// /proc/net/udp shows its receive queue.
+bool socket_has_queued(const std::string& group, unsigned port);
+
 }  // namespace tarn::bench

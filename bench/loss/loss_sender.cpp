@@ -4,6 +4,12 @@
 // EndOfTechnicalSession status, repeated until the receiver has left the
 // group (or for at most a few seconds). Prints what it sent on one line.
 //
+// With --stop-receiver PID it measures draining instead of pacing: before
+// each burst of --burst datagrams, sent as fast as it can, it stops the
+// receiver (SIGSTOP), so they queue up behind it (what its buffer cannot hold
+// is dropped), then lets it go on (SIGCONT) and waits until it has taken
+// them all. The receiver's CPU time is then that of draining full queues.
+//
 // Loopback only: the socket sends through 127.0.0.1 with a hop limit of 0,
 // meant for a private network namespace (tests/netns-run).
 
@@ -12,10 +18,13 @@
 #include <boost/asio/ip/udp.hpp>
 #include <boost/program_options.hpp>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <string>
@@ -40,6 +49,8 @@ struct step_settings {
     std::uint64_t datagrams = 0;   // at most this many
     double seconds = 1;            // and for at most this long
     double wait_for_receiver = 5;  // seconds
+    int stop_receiver = 0;         // a process id: the drain mode
+    std::uint64_t burst = 300;
 };
 
 step_settings read_settings(int argc, char** argv) {
@@ -54,7 +65,10 @@ step_settings read_settings(int argc, char** argv) {
         "datagrams", po::value(&settings.datagrams)->required(), "datagrams to send, at most")(
         "seconds", po::value(&settings.seconds)->default_value(1), "seconds of sending, at most")(
         "wait", po::value(&settings.wait_for_receiver)->default_value(5),
-        "seconds to wait for a receiver to join");
+        "seconds to wait for a receiver to join")(
+        "stop-receiver", po::value(&settings.stop_receiver),
+        "process id of the receiver, stopped during each burst")(
+        "burst", po::value(&settings.burst)->default_value(300), "datagrams per burst");
     po::variables_map options;
     po::store(po::parse_command_line(argc, argv, description), options);
     if (options.count("help") != 0) {
@@ -125,6 +139,23 @@ void wait_until(clock_type::time_point deadline) {
     }
 }
 
+// Waits until process `pid` is stopped, as /proc/PID/stat shows its state.
+void wait_until_stopped(int pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    for (;;) {
+        std::ifstream stat(path);
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const std::size_t name_end = text.rfind(')');
+        if (name_end == std::string::npos || name_end + 2 >= text.size()) {
+            throw std::runtime_error("no process " + std::to_string(pid));
+        }
+        if (text[name_end + 2] == 'T') {
+            return;
+        }
+        std::this_thread::yield();
+    }
+}
+
 void wait_for_member(const std::string& group, double seconds) {
     const auto deadline = clock_type::now() + std::chrono::duration<double>(seconds);
     while (!tarn::bench::loopback_has_member(group)) {
@@ -150,6 +181,35 @@ int main(int argc, char** argv) {
         socket.set_option(ip::multicast::enable_loopback(true));
 
         wait_for_member(settings.group, settings.wait_for_receiver);
+
+        if (settings.stop_receiver != 0) {
+            const auto start = clock_type::now();
+            std::uint64_t sent = 0;
+            while (sent < settings.datagrams) {
+                kill(settings.stop_receiver, SIGSTOP);
+                wait_until_stopped(settings.stop_receiver);
+                for (std::uint64_t i = 0; i < settings.burst && sent < settings.datagrams; ++i) {
+                    socket.send_to(boost::asio::buffer(feed.next()), target);
+                    ++sent;
+                }
+                kill(settings.stop_receiver, SIGCONT);
+                while (tarn::bench::socket_has_queued(settings.group, settings.port)) {
+                    std::this_thread::yield();
+                }
+            }
+            const auto end =
+                tarn::bench::end_of_session(static_cast<std::uint32_t>(feed.numbered() + 1));
+            const auto give_up = clock_type::now() + std::chrono::seconds(5);
+            while (tarn::bench::loopback_has_member(settings.group) &&
+                   clock_type::now() < give_up) {
+                socket.send_to(boost::asio::buffer(end.view()), target);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+            const double elapsed = std::chrono::duration<double>(clock_type::now() - start).count();
+            std::cout << "datagrams=" << sent << " messages=" << feed.messages()
+                      << " numbered=" << feed.numbered() << " seconds=" << elapsed << " rate=0\n";
+            return 0;
+        }
 
         const auto interval = std::chrono::duration_cast<clock_type::duration>(
             std::chrono::duration<double>(1.0 / settings.rate));

@@ -31,12 +31,14 @@ inline std::vector<std::string> wrapper_command() {
 }
 
 // One run of the built md_dump joined to the test group, logging to a file,
-// behind the wrapper command when there is one.
+// behind the wrapper command when there is one, itself behind `prefix`.
 class dump_session {
   public:
-    explicit dump_session(std::vector<std::string> options) {
+    explicit dump_session(std::vector<std::string> options, std::vector<std::string> prefix = {}) {
         std::filesystem::remove(log_path_);
-        std::vector<std::string> argv = wrapper_command();
+        std::vector<std::string> argv = std::move(prefix);
+        const std::vector<std::string> wrapper = wrapper_command();
+        argv.insert(argv.end(), wrapper.begin(), wrapper.end());
         argv.insert(argv.end(),
                     {MD_DUMP_BINARY, "--local-ip", "127.0.0.1", "--multicast-group", test_group,
                      "--port", std::to_string(test_port), "--log", log_path_});
@@ -51,6 +53,11 @@ class dump_session {
     bool joined() const { return joined_; }
 
     void send(std::string_view datagram) { sender_.send(datagram); }
+
+    background_process& process() { return *process_; }
+
+    // The log's lines after their prefixes, as far as written.
+    std::vector<std::string> log_so_far() const { return log_messages(read_file(log_path_)); }
 
     // Waits for the end of the run; the log's lines after their prefixes.
     process_result finish() {

@@ -73,16 +73,18 @@ TEST_F(JsonRecords, EveryKind) {
          info(R"("event":"start","program":"./md_dump","version":"2.1.1","revision":")" + revision +
               R"(","arguments":["--json","a\"b"],"text":"Start ./md_dump 2.1.1 )" + revision +
               R"( --json a\"b")")},
-        {[] { records::summary(false, 0, 0, {}); },
-         info(R"("event":"summary","errors":false,"received":0,"lost":0,"counts":{},)"
+        {[] { records::summary(false, 0, 0, 0, {}); },
+         info(R"("event":"summary","errors":false,"received":0,"lost":0,"socket_drops":0,)"
+              R"("counts":{},)"
               R"("text":"0 messages received")")},
         {[] {
              const std::vector<records::type_count> counts = {{"OrderAdd", 1234567}, {"999", 1}};
-             records::summary(true, 1234568, 2, counts);
+             records::summary(true, 1234568, 2, 3, counts);
          },
-         warn(R"("event":"summary","errors":true,"received":1234568,"lost":2,)"
+         warn(R"("event":"summary","errors":true,"received":1234568,"lost":2,"socket_drops":3,)"
               R"("counts":{"OrderAdd":1234567,"999":1},"text":"There were some errors.\u000a)"
-              R"(1'234'568 messages received\u000a2 messages lost\u000aOrderAdd)" +
+              R"(1'234'568 messages received\u000a2 messages lost\u000a3 datagrams dropped by )"
+              R"(this host's socket, its receive buffer full: see --receive-buffer\u000aOrderAdd)" +
               std::string(32 + 1 + 11, ' ') + R"(1'234'567\u000a999)" +
               std::string(37 + 1 + 19, ' ') + R"(1")")},
     };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <stdexcept>
 #include <string>
@@ -14,10 +16,15 @@ namespace tarn::testing {
 // shows up as an exception.
 class datagram_queue final : public datagram_source {
   public:
-    datagram_queue& add(std::string_view datagram) {
-        datagrams_.emplace_back(datagram);
+    // A datagram received at `time_ns` (0: unknown); sent `wire_size` bytes
+    // long when above its size, so cut on the way.
+    datagram_queue& add(std::string_view datagram, std::uint64_t time_ns = 0,
+                        std::size_t wire_size = 0) {
+        datagrams_.push_back({std::string(datagram), time_ns, wire_size});
         return *this;
     }
+    // What dropped() tells.
+    void set_dropped(std::uint64_t count) { dropped_ = count; }
 
     std::optional<datagram> next() override {
         if (datagrams_.empty()) {
@@ -26,16 +33,25 @@ class datagram_queue final : public datagram_source {
         current_ = std::move(datagrams_.front());
         datagrams_.pop_front();
         ++received_;
-        return datagram{.bytes = current_, .wire_size = current_.size()};
+        return datagram{.bytes = current_.bytes,
+                        .wire_size = std::max(current_.wire_size, current_.bytes.size()),
+                        .time_ns = current_.time_ns};
     }
+    std::uint64_t dropped() override { return dropped_; }
 
     std::size_t left() const { return datagrams_.size(); }
     std::size_t received() const { return received_; }
 
   private:
-    std::deque<std::string> datagrams_;
-    std::string current_;
+    struct queued {
+        std::string bytes;
+        std::uint64_t time_ns;
+        std::size_t wire_size;
+    };
+    std::deque<queued> datagrams_;
+    queued current_;
     std::size_t received_ = 0;
+    std::uint64_t dropped_ = 0;
 };
 
 }  // namespace tarn::testing

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct record {
 
     bool operator==(const record&) const = default;
 };
+
+// How a failing expectation shows a record.
+inline void PrintTo(const record& r, std::ostream* out) {
+    *out << spdlog::level::to_string_view(r.level).data() << ' ' << r.text;
+}
 
 class capture_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   public:

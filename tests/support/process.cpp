@@ -83,8 +83,33 @@ process_result background_process::wait(std::chrono::milliseconds limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     pid_ = -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out_path_),
-            read_file(err_path_)};
+    process_result result;
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    result.out = read_file(out_path_);
+    result.err = read_file(err_path_);
+    return result;
+}
+
+void background_process::signal(int signal) const {
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
+}
+
+bool background_process::wait_until_stopped(std::chrono::milliseconds limit) const {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        // The state is the first field after the parenthesised name.
+        const std::string stat = read_file("/proc/" + std::to_string(pid_) + "/stat");
+        const std::size_t name_end = stat.rfind(')');
+        if (name_end != std::string::npos && name_end + 2 < stat.size() &&
+            stat[name_end + 2] == 'T') {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
 }
 
 process_result run_process(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {

@@ -8,6 +8,7 @@ namespace tarn::testing {
 
 struct process_result {
     int status = -1;  // exit status, or -1 when killed by a signal
+    int signal = 0;   // the signal that ended it, 0 after an exit
     std::string out;
     std::string err;
 };
@@ -24,6 +25,11 @@ class background_process {
     // Waits at most `limit` for the exit, killing the program after that;
     // its exit status and everything it wrote.
     process_result wait(std::chrono::milliseconds limit);
+
+    // Sends `signal` to the program while it runs.
+    void signal(int signal) const;
+    // Waits at most `limit` until the program is stopped (SIGSTOP); false after that.
+    bool wait_until_stopped(std::chrono::milliseconds limit) const;
 
   private:
     int pid_ = -1;

@@ -1,0 +1,103 @@
+#include "app/reception_options.hpp"
+
+#include <charconv>
+#include <climits>
+#include <string_view>
+
+namespace tarn {
+
+namespace po = boost::program_options;
+
+namespace {
+
+// The unsigned decimal number that makes up all of `text`.
+bool parse_digits(std::string_view text, std::uint64_t& value) {
+    const char* const end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc{} && stop == end;
+}
+
+}  // namespace
+
+void validate(boost::any& target, const std::vector<std::string>& values, byte_size*, int) {
+    po::validators::check_first_occurrence(target);
+    const std::string& text = po::validators::get_single_string(values);
+    std::string_view digits = text;
+    unsigned shift = 0;
+    if (!digits.empty()) {
+        switch (digits.back()) {
+            case 'K':
+            case 'k':
+                shift = 10;
+                break;
+            case 'M':
+            case 'm':
+                shift = 20;
+                break;
+            case 'G':
+            case 'g':
+                shift = 30;
+                break;
+            default:
+                break;
+        }
+    }
+    if (shift != 0) {
+        digits.remove_suffix(1);
+    }
+    std::uint64_t number = 0;
+    if (!parse_digits(digits, number) || number == 0 ||
+        number > (std::uint64_t{INT_MAX} >> shift)) {
+        throw po::invalid_option_value(text);
+    }
+    target = byte_size{number << shift};
+}
+
+void validate(boost::any& target, const std::vector<std::string>& values, seconds_value*, int) {
+    po::validators::check_first_occurrence(target);
+    const std::string& text = po::validators::get_single_string(values);
+    constexpr std::uint64_t most_seconds = 86'400;
+    constexpr std::size_t most_decimals = 9;
+    const std::string_view all = text;
+    const std::size_t point = all.find('.');
+    const std::string_view whole = all.substr(0, point);
+    const std::string_view fraction =
+        point == std::string_view::npos ? std::string_view() : all.substr(point + 1);
+    std::uint64_t seconds = 0;
+    std::uint64_t decimals = 0;
+    const bool well_formed = parse_digits(whole, seconds) && fraction.size() <= most_decimals &&
+                             (point == std::string_view::npos || parse_digits(fraction, decimals));
+    if (!well_formed || seconds > most_seconds) {
+        throw po::invalid_option_value(text);
+    }
+    for (std::size_t i = fraction.size(); i < most_decimals; ++i) {
+        decimals *= 10;
+    }
+    const std::chrono::nanoseconds value =
+        std::chrono::seconds(seconds) + std::chrono::nanoseconds(decimals);
+    if (value.count() == 0 || value > std::chrono::seconds(most_seconds)) {
+        throw po::invalid_option_value(text);
+    }
+    target = seconds_value{value};
+}
+
+void add_reception_options(po::options_description& options) {
+    options.add_options()  //
+        ("receive-buffer", po::value<byte_size>()->value_name("BYTES"),
+         "socket receive buffer in bytes, with K, M or G (*)")  //
+        ("stats-interval", po::value<seconds_value>()->value_name("SECONDS"),
+         "statistics and latency every so many seconds (*)");
+}
+
+reception_settings read_reception_settings(const po::variables_map& options) {
+    reception_settings settings;
+    if (options.count("receive-buffer") != 0) {
+        settings.receive_buffer = options["receive-buffer"].as<byte_size>().bytes;
+    }
+    if (options.count("stats-interval") != 0) {
+        settings.stats_interval = options["stats-interval"].as<seconds_value>().value;
+    }
+    return settings;
+}
+
+}  // namespace tarn

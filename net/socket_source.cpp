@@ -1,0 +1,162 @@
+#include "net/socket_source.hpp"
+
+#include <linux/sock_diag.h>
+
+#include <boost/system/system_error.hpp>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "processing/receive_loop.hpp"
+#include "processing/stop_request.hpp"
+
+namespace tarn {
+
+namespace {
+
+// Room for the control message of the receive time.
+constexpr std::size_t control_size = CMSG_SPACE(sizeof(timespec));
+
+std::uint64_t nanoseconds_of(const timespec& time) {
+    constexpr std::uint64_t per_second = 1'000'000'000;
+    return static_cast<std::uint64_t>(time.tv_sec) * per_second +
+           static_cast<std::uint64_t>(time.tv_nsec);
+}
+
+std::uint64_t now_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return nanoseconds_of(now);
+}
+
+[[noreturn]] void throw_system_error(const char* operation) {
+    throw boost::system::system_error(
+        boost::system::error_code(errno, boost::system::system_category()), operation);
+}
+
+}  // namespace
+
+void enable_receive_times(int fd) {
+    const int on = 1;
+    if (setsockopt(fd, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on) != 0) {
+        throw_system_error("set_option");
+    }
+}
+
+struct socket_source::batch {
+    std::array<std::array<char, receive_buffer_size>, batch_size> buffers{};
+    std::array<iovec, batch_size> slots{};
+    std::array<sockaddr_in, batch_size> senders{};
+    struct alignas(cmsghdr) control_block {
+        std::array<char, control_size> bytes;
+    };
+    std::array<control_block, batch_size> controls{};
+    std::array<mmsghdr, batch_size> headers{};
+    socket_woken_on_stop wake;
+
+    explicit batch(int fd) : wake(fd) {
+        for (unsigned i = 0; i < batch_size; ++i) {
+            slots[i] = {buffers[i].data(), buffers[i].size()};
+            headers[i].msg_hdr.msg_iov = &slots[i];
+            headers[i].msg_hdr.msg_iovlen = 1;
+            headers[i].msg_hdr.msg_name = &senders[i];
+            reset(i);
+        }
+    }
+
+    // The kernel writes the sizes it used over these: set them again before a slot is reused.
+    void reset(unsigned i) {
+        headers[i].msg_hdr.msg_namelen = sizeof(sockaddr_in);
+        headers[i].msg_hdr.msg_control = controls[i].bytes.data();
+        headers[i].msg_hdr.msg_controllen = control_size;
+    }
+};
+
+socket_source::socket_source(int fd) : fd_(fd), batch_(std::make_unique<batch>(fd)) {}
+
+socket_source::~socket_source() = default;
+
+bool socket_source::wake_up_every(std::chrono::nanoseconds period) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(period);
+    const auto micro = std::chrono::duration_cast<std::chrono::microseconds>(period - seconds);
+    const timeval timeout{.tv_sec = seconds.count(), .tv_usec = micro.count()};
+    if (setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
+        throw_system_error("set_option");
+    }
+    wakes_up_ = true;
+    return true;
+}
+
+std::optional<datagram> socket_source::next() {
+    if (next_ == received_) {
+        for (unsigned i = 0; i < received_; ++i) {
+            batch_->reset(i);
+        }
+        next_ = received_ = 0;
+        if (!receive_batch()) {
+            return std::nullopt;
+        }
+        if (received_ == 0) {
+            datagram idle;
+            idle.time_ns = now_ns();
+            idle.idle = true;
+            return idle;
+        }
+    }
+    return take(next_++);
+}
+
+bool socket_source::receive_batch() {
+    for (;;) {
+        // MSG_TRUNC: the length of each datagram as sent, also when it is cut.
+        const int count =
+            recvmmsg(fd_, batch_->headers.data(), batch_size, MSG_WAITFORONE | MSG_TRUNC, nullptr);
+        if (count > 0) {
+            received_ = static_cast<unsigned>(count);
+            return true;
+        }
+        if (stop_requested()) {
+            return false;
+        }
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && wakes_up_) {
+            return true;  // a silent period: nothing received
+        }
+        if (count < 0 && errno != EINTR) {
+            throw_system_error("receive_from");
+        }
+    }
+}
+
+datagram socket_source::take(unsigned index) {
+    mmsghdr& header = batch_->headers[index];
+    const std::size_t kept = std::min<std::size_t>(header.msg_len, receive_buffer_size);
+    datagram result{.bytes = std::span<const char>(batch_->buffers[index].data(), kept),
+                    .wire_size = header.msg_len};
+    const sockaddr_in& sender = batch_->senders[index];
+    std::memcpy(result.sender.data(), &sender.sin_addr, result.sender.size());
+    result.sender_port = ntohs(sender.sin_port);
+    msghdr& message = header.msg_hdr;
+    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
+         control = CMSG_NXTHDR(&message, control)) {
+        if (control->cmsg_level == SOL_SOCKET && control->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec time{};
+            std::memcpy(&time, CMSG_DATA(control), sizeof time);
+            result.time_ns = nanoseconds_of(time);
+        }
+    }
+    return result;
+}
+
+std::uint64_t socket_source::dropped() {
+    std::array<std::uint32_t, SK_MEMINFO_VARS> memory{};
+    socklen_t length = sizeof memory;
+    if (getsockopt(fd_, SOL_SOCKET, SO_MEMINFO, memory.data(), &length) != 0) {
+        throw_system_error("get_option");
+    }
+    drops_.update(memory[SK_MEMINFO_DROPS]);
+    return drops_.total();
+}
+
+}  // namespace tarn

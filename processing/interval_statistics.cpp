@@ -1,0 +1,121 @@
+#include "processing/interval_statistics.hpp"
+
+#include <algorithm>
+#include <ctime>
+
+namespace tarn {
+
+namespace {
+
+std::uint64_t system_time_ns() {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    constexpr std::uint64_t per_second = 1'000'000'000;
+    return static_cast<std::uint64_t>(now.tv_sec) * per_second +
+           static_cast<std::uint64_t>(now.tv_nsec);
+}
+
+std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
+    if (histogram.count() == 0) {
+        return std::nullopt;
+    }
+    constexpr double median = 0.5;
+    constexpr double high = 0.99;
+    return latency_figures{histogram.percentile(median), histogram.percentile(high),
+                           histogram.max()};
+}
+
+}  // namespace
+
+interval_statistics::interval_statistics(std::chrono::nanoseconds interval)
+    : interval_ns_(static_cast<std::uint64_t>(std::max<std::int64_t>(interval.count(), 1))) {}
+
+std::chrono::nanoseconds interval_statistics::wake_up_period() const {
+    constexpr auto most = std::chrono::milliseconds(200);
+    return std::min<std::chrono::nanoseconds>(std::chrono::nanoseconds(interval_ns_ / 4), most);
+}
+
+void interval_statistics::attach(const md::processor& processor, datagram_source& source) {
+    processor_ = &processor;
+    source_ = &source;
+}
+
+run_counts interval_statistics::counts() const {
+    if (processor_ == nullptr || source_ == nullptr) {
+        return {};
+    }
+    return {.messages = processor_->received_,
+            .gaps = processor_->gaps_,
+            .lost = processor_->lost_,
+            .socket_drops = source_->dropped()};
+}
+
+void interval_statistics::start_now() {
+    started_ = true;
+    run_start_ = interval_start_ = now_ = system_time_ns();
+    at_run_start_ = at_interval_start_ = counts();
+}
+
+void interval_statistics::advance(std::uint64_t time_ns) {
+    now_ = time_ns != 0 ? time_ns : system_time_ns();
+    if (!started_) {
+        started_ = true;
+        run_start_ = interval_start_ = now_;
+        at_run_start_ = at_interval_start_ = counts();
+    }
+    if (now_ < interval_start_ || now_ - interval_start_ < interval_ns_) {
+        return;  // within the interval (or a clock stepped back)
+    }
+    close_interval(interval_start_ + interval_ns_);
+    const std::uint64_t silent = (now_ - interval_start_) / interval_ns_;
+    if (silent != 0) {
+        close_interval(interval_start_ + silent * interval_ns_);
+    }
+}
+
+void interval_statistics::on_datagram(std::uint64_t time_ns, std::size_t wire_size) {
+    advance(time_ns);
+    ++datagrams_;
+    bytes_ += wire_size;
+}
+
+void interval_statistics::on_idle(std::uint64_t time_ns) { advance(time_ns); }
+
+void interval_statistics::close_interval(std::uint64_t end_ns) {
+    const run_counts now = counts();
+    records::interval_figures({.duration_ns = end_ns - interval_start_,
+                               .messages = now.messages - at_interval_start_.messages,
+                               .datagrams = datagrams_,
+                               .bytes = bytes_,
+                               .gaps = now.gaps - at_interval_start_.gaps,
+                               .lost = now.lost - at_interval_start_.lost,
+                               .socket_drops = now.socket_drops - at_interval_start_.socket_drops,
+                               .latency = latency_of(interval_latency_)});
+    run_latency_.add(interval_latency_);
+    interval_latency_.clear();
+    run_datagrams_ += datagrams_;
+    run_bytes_ += bytes_;
+    datagrams_ = bytes_ = 0;
+    at_interval_start_ = now;
+    interval_start_ = end_ns;
+}
+
+void interval_statistics::finish() {
+    if (started_ && (now_ > interval_start_ || datagrams_ != 0)) {
+        close_interval(std::max(now_, interval_start_));
+    }
+    at_end_ = started_ ? at_interval_start_ : counts();
+}
+
+void interval_statistics::log_run() const {
+    records::run_figures({.duration_ns = started_ ? interval_start_ - run_start_ : 0,
+                          .messages = at_end_.messages - at_run_start_.messages,
+                          .datagrams = run_datagrams_,
+                          .bytes = run_bytes_,
+                          .gaps = at_end_.gaps - at_run_start_.gaps,
+                          .lost = at_end_.lost - at_run_start_.lost,
+                          .socket_drops = at_end_.socket_drops - at_run_start_.socket_drops,
+                          .latency = latency_of(run_latency_)});
+}
+
+}  // namespace tarn

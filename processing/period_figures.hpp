@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace tarn {
+
+// The latency of the messages of a period: the receive time of their datagram
+// minus the `timestamp` in their header, in nanoseconds, negative when the
+// sender's clock is ahead.
+struct latency_figures {
+    std::int64_t p50 = 0;
+    std::int64_t p99 = 0;
+    std::int64_t max = 0;
+};
+
+// What was received in one period of a run.
+struct period_figures {
+    std::uint64_t duration_ns = 0;
+    std::uint64_t messages = 0;  // as the sequence check counts them: heartbeats aside
+    std::uint64_t datagrams = 0;
+    std::uint64_t bytes = 0;  // of the datagrams, as sent
+    std::uint64_t gaps = 0;
+    std::uint64_t lost = 0;
+    std::uint64_t socket_drops = 0;
+    std::optional<latency_figures> latency;  // none without a message
+};
+
+}  // namespace tarn

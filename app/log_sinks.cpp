@@ -24,10 +24,7 @@ const spdlog::details::log_msg& at_record_time(const spdlog::details::log_msg& m
     return timed;
 }
 
-}  // namespace
-
-namespace {
-
+// Gives the file `buffer`, when it has room, as soon as it is opened.
 spdlog::file_event_handlers buffer_setting(std::vector<char>& buffer) {
     spdlog::file_event_handlers handlers;
     if (!buffer.empty()) {

@@ -20,23 +20,9 @@
 #include "capture/capture_recorder.hpp"
 #include "capture/capture_run.hpp"
 #include "processing/md_processors.hpp"
+#include "processor_pick.hpp"
 
 namespace {
-
-std::unique_ptr<tarn::md::processor> make_processor(std::uint8_t choice) {
-    switch ((choice & 7U) % 5) {
-        case 0:
-            return std::make_unique<tarn::md::display_processor>();
-        case 1:
-            return std::make_unique<tarn::md::display_processor_with_hb>();
-        case 2:
-            return std::make_unique<tarn::md::full_display_processor>();
-        case 3:
-            return std::make_unique<tarn::md::full_display_processor_with_hb>();
-        default:
-            return std::make_unique<tarn::md::seq_check_processor>();
-    }
-}
 
 tarn::capture::capture_recorder& recorder() {
     static tarn::capture::capture_recorder to_nowhere("/dev/null");
@@ -56,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static_cast<void>(logger_ready);
 
     const std::uint8_t settings = data[0];
-    const auto processor = make_processor(settings);
+    const auto processor = tarn::fuzz::pick_processor(settings & 7U);
     tarn::records::use_form((settings & 0x40U) != 0 ? tarn::records::form::json
                                                     : tarn::records::form::text);
     // The smallest interval the command line accepts, so progress records

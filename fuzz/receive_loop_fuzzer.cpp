@@ -21,32 +21,14 @@
 #include "processing/md_processors.hpp"
 #include "processing/receive_loop.hpp"
 #include "processing/records.hpp"
-
-namespace {
-
-std::unique_ptr<tarn::md::processor> make_processor(std::uint8_t choice) {
-    switch (choice % 5) {
-        case 0:
-            return std::make_unique<tarn::md::display_processor>();
-        case 1:
-            return std::make_unique<tarn::md::display_processor_with_hb>();
-        case 2:
-            return std::make_unique<tarn::md::full_display_processor>();
-        case 3:
-            return std::make_unique<tarn::md::full_display_processor_with_hb>();
-        default:
-            return std::make_unique<tarn::md::seq_check_processor>();
-    }
-}
-
-}  // namespace
+#include "processor_pick.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) {
         return 0;
     }
     tarn::fuzz::use_null_logger();
-    const auto processor = make_processor(data[0]);
+    const auto processor = tarn::fuzz::pick_processor(data[0]);
     constexpr unsigned processor_choices = 5;
     tarn::records::use_form((data[0] / processor_choices) % 2 == 1 ? tarn::records::form::json
                                                                    : tarn::records::form::text);

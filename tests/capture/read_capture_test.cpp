@@ -22,6 +22,8 @@ namespace {
 
 using testing::bytes_of;
 using testing::captured;
+using testing::count_starting;
+using testing::records_after_start;
 
 // 2026-03-02 08:00:00.000011 UTC, and its text in a record's time field.
 constexpr std::uint64_t first_time = 1'772'438'400'000'011'000ULL;
@@ -29,9 +31,7 @@ constexpr const char* first_time_text = "2026-03-02 08:00:00.000011000";
 
 // A temporary file of `name` holding `bytes`; none without them.
 std::string written(const std::string& name, const std::optional<std::string>& bytes) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("md_read_capture_" + std::to_string(::getpid()) + "_" + name))
-                                 .string();
+    const std::string path = testing::temporary_file(name);
     if (bytes) {
         std::ofstream(path, std::ios::binary) << *bytes;
     }
@@ -72,18 +72,6 @@ testing::process_result read_capture(const std::string& capture,
     return testing::run_process(argv);
 }
 
-// The records after the start-up record, each without its time.
-std::vector<std::string> records(const std::string& log) {
-    std::vector<std::string> lines = testing::log_messages(log);
-    EXPECT_TRUE(!lines.empty() && lines.front().starts_with("[I] Start ")) << log;
-    return lines.empty() ? lines : std::vector<std::string>(lines.begin() + 1, lines.end());
-}
-
-std::size_t starting(const std::vector<std::string>& lines, const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(text); }));
-}
-
 // Every link type md_replay reads, pcapng, and standard input lead to the
 // same records; message records carry the capture time, the summary not.
 TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
@@ -92,7 +80,7 @@ TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
                 testing::pcap_file(testing::link_ethernet, session_frames("239.1.1.1", 5000)));
     const testing::process_result baseline = read_capture(ethernet);
     ASSERT_EQ(baseline.status, 0) << baseline.err;
-    const std::vector<std::string> expected = records(baseline.out);
+    const std::vector<std::string> expected = records_after_start(baseline.out);
     ASSERT_EQ(expected.size(), 5U);
     for (std::uint32_t seq = 1; seq <= 4; ++seq) {
         EXPECT_NE(expected[seq - 1].find("|seqNum=" + std::to_string(seq) + "|"),
@@ -130,7 +118,7 @@ TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
                                                     MD_DUMP_BINARY, path})
                             : read_capture(path);
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(records(result.out), expected);
+        EXPECT_EQ(records_after_start(result.out), expected);
         EXPECT_EQ(testing::split_lines(result.out).at(1).rfind(first_time_text, 0), 0U);
         std::filesystem::remove(path);
     }
@@ -171,12 +159,12 @@ TEST(ReadCapture, GroupAndPortSelectOneDestination) {
             const std::size_t space = outcome.find(' ');
             const std::string messages = outcome.substr(space + 1);
             EXPECT_EQ(result.status, 0) << result.err;
-            const std::vector<std::string> shown = records(result.out);
+            const std::vector<std::string> shown = records_after_start(result.out);
             ASSERT_FALSE(shown.empty());
             EXPECT_NE(shown.front().find("|seqNum=" + outcome.substr(0, space) + "|"),
                       std::string::npos)
                 << shown.front();
-            EXPECT_EQ(std::to_string(starting(shown, "[I] length=")), messages);
+            EXPECT_EQ(std::to_string(count_starting(shown, "[I] length=")), messages);
             EXPECT_EQ(shown.back(), "[I] " + messages + " messages received");
         } else {
             EXPECT_EQ(result.status, 1);
@@ -208,14 +196,14 @@ TEST(ReadCapture, FragmentsAndCutFramesAreCountedInOneWarning) {
 
     const testing::process_result result = read_capture(path, {"--multicast-group", "239.1.1.1"});
     EXPECT_EQ(result.status, 0) << result.err;
-    const std::vector<std::string> shown = records(result.out);
+    const std::vector<std::string> shown = records_after_start(result.out);
     const std::vector<std::string> tail{
         "[W] Not read from capture " + path +
             ": 2 IP fragments, 1 frames cut short by its snapshot length",
         "[W] There were some errors.", "[I] 4 messages received"};
     ASSERT_GE(shown.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(shown.end() - 3, shown.end()), tail);
-    EXPECT_EQ(starting(shown, "[I] length="), 4U);
+    EXPECT_EQ(count_starting(shown, "[I] length="), 4U);
     std::filesystem::remove(path);
 }
 
@@ -229,7 +217,7 @@ TEST(ReadCapture, DamagedAndUnreadableCaptures) {
     const testing::process_result damaged = read_capture(path, {"--check-seq"});
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.err, "");
-    const std::vector<std::string> shown = records(damaged.out);
+    const std::vector<std::string> shown = records_after_start(damaged.out);
     ASSERT_EQ(shown.size(), 3U) << damaged.out;
     EXPECT_EQ(shown[0].rfind("[E] Reading stopped: capture " + path +
                                  " is damaged after frame 1: truncated dump file",

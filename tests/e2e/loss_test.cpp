@@ -53,37 +53,33 @@ std::string grouped(std::uint64_t value) {
     return digits;
 }
 
-// Waits until `ready` holds for the log so far; false after 10 seconds.
+// Polls until `ready()` holds; false after 10 seconds.
 template <class Ready>
-bool wait_for_log(const testing::dump_session& dump, Ready ready) {
+bool eventually(Ready ready) {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (ready(dump.log_so_far())) {
-            return true;
+    while (!ready()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
         }
-        std::this_thread::sleep_for(2ms);
+        std::this_thread::sleep_for(1ms);
     }
-    return false;
+    return true;
 }
 
-// Waits until md_dump's socket (bound to the test group and port) has
-// nothing queued, as /proc/net/udp shows it; false after 10 seconds.
-bool wait_for_empty_queue() {
+// Whether md_dump's socket (bound to the test group and port) has nothing
+// queued, as /proc/net/udp shows it.
+bool queue_is_empty() {
     char local[32];
     // The address as the hexadecimal of its bytes read in host order, then the port.
     std::snprintf(local, sizeof local, "0101FFEF:%04X", testing::test_port);
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::istringstream table(testing::read_file("/proc/net/udp"));
-        for (std::string line; std::getline(table, line);) {
-            std::istringstream fields(line);
-            std::string slot, address, remote, state, queues;
-            fields >> slot >> address >> remote >> state >> queues;
-            if (address == local && queues.substr(queues.find(':') + 1) == "00000000") {
-                return true;
-            }
+    std::istringstream table(testing::read_file("/proc/net/udp"));
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        std::string slot, address, remote, state, queues;
+        fields >> slot >> address >> remote >> state >> queues;
+        if (address == local && queues.substr(queues.find(':') + 1) == "00000000") {
+            return true;
         }
-        std::this_thread::sleep_for(1ms);
     }
     return false;
 }
@@ -115,7 +111,7 @@ TEST(SocketLoss, DropsAreTheMessagesTheSequenceCheckLost) {
             dump.send(bytes_of(order_add(seq)));
         }
         dump.process().signal(SIGCONT);
-        ASSERT_TRUE(wait_for_empty_queue());
+        ASSERT_TRUE(eventually(queue_is_empty));
         dump.send(bytes_of(testing::end_of_session(burst + 1)));
         EXPECT_EQ(dump.finish().status, 0);
         const std::uint64_t drops =
@@ -195,7 +191,8 @@ TEST(StopSignals, SummaryThenTheSignalsOwnEnd) {
             testing::dump_session dump(mode);
             ASSERT_TRUE(dump.joined());
             dump.send(orders(1, 10));
-            ASSERT_TRUE(wait_for_log(dump, [&](const std::vector<std::string>& log) {
+            ASSERT_TRUE(eventually([&] {
+                const auto log = dump.log_so_far();
                 return !log.empty() && log.back() == last_of_ten;
             }));
             dump.process().signal(signal);
@@ -232,8 +229,8 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
         dump.send(four);
     }
     const std::regex silent(R"(\[I\] Interval of [0-9.]+ s: 0 messages .*)");
-    ASSERT_TRUE(wait_for_log(dump, [&](const std::vector<std::string>& log) {
-        return std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+    ASSERT_TRUE(eventually([&] {
+        return std::ranges::count_if(dump.log_so_far(), [&](const std::string& line) {
                    return std::regex_match(line, silent);
                }) >= 3;
     }));

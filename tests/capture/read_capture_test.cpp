@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,12 +28,10 @@ using testing::records_after_start;
 constexpr std::uint64_t first_time = 1'772'438'400'000'011'000ULL;
 constexpr const char* first_time_text = "2026-03-02 08:00:00.000011000";
 
-// A temporary file of `name` holding `bytes`; none without them.
-std::string written(const std::string& name, const std::optional<std::string>& bytes) {
+// A temporary file of `name` holding `bytes`.
+std::string written(const std::string& name, const std::string& bytes) {
     const std::string path = testing::temporary_file(name);
-    if (bytes) {
-        std::ofstream(path, std::ios::binary) << *bytes;
-    }
+    std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
 
@@ -228,7 +225,7 @@ TEST(ReadCapture, DamagedAndUnreadableCaptures) {
     EXPECT_EQ(shown[2], "[I] 2 messages received");
 
     const std::string text = written("text.pcap", std::string(100, 'x'));
-    const std::string missing = written("missing.pcap", std::nullopt);
+    const std::string missing = testing::temporary_file("missing.pcap");
     for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
              {text, "cannot read capture " + text + ": unknown file format"},
              {missing, "cannot read capture " + missing + ": No such file or directory"},

@@ -44,12 +44,11 @@ TEST(CutDatagram, CompleteMessagesCountAndTheNextDatagramStartsAfresh) {
         std::vector<std::pair<std::string, std::size_t>> datagrams;  // bytes, length as sent
         std::size_t wire_size;
         std::size_t room;
-        std::uint32_t expected;  // the first sequence number lost
+        std::uint32_t expected;  // the first seqNum lost; also the count received, with the next
         std::uint32_t next;
-        std::uint64_t received;
     } cases[] = {
         // The kernel kept 4096 bytes: 56 messages and 64 bytes of the 57th.
-        {"by the kernel", {{burst.substr(0, 4096), 5040}}, 5040, 4096, 57, 71, 57},
+        {"by the kernel", {{burst.substr(0, 4096), 5040}}, 5040, 4096, 57, 71},
         // 30 bytes carried leave 4066: the rest of message 2 (42 bytes),
         // then 55 messages and 64 bytes of the 58th.
         {"at the room left",
@@ -57,8 +56,7 @@ TEST(CutDatagram, CompleteMessagesCountAndTheNextDatagramStartsAfresh) {
          4218,
          4066,
          58,
-         61,
-         58},
+         61},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,7 +80,7 @@ TEST(CutDatagram, CompleteMessagesCountAndTheNextDatagramStartsAfresh) {
                                      std::to_string(c.expected) + ", received seqNum " +
                                      std::to_string(c.next) + ", " +
                                      std::to_string(c.next - c.expected) + " messages lost")}));
-        EXPECT_EQ(processor.received_, c.received);
+        EXPECT_EQ(processor.received_, c.expected);
         EXPECT_TRUE(processor.errors_);
     }
 }

@@ -9,6 +9,7 @@
 
 #include "capture/capture_recorder.hpp"
 #include "capture/frame_decoder.hpp"
+#include "process.hpp"
 
 namespace tarn::capture {
 namespace {
@@ -46,9 +47,7 @@ std::uint16_t u16_at(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 // bytes; one cut on receipt keeps its full length on the wire and its kept
 // bytes, and claims no checksum it cannot have.
 TEST(CaptureRecorder, WholeAndCutDatagramsKeepWhatWasReceived) {
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("md_recorder_" + std::to_string(::getpid()) + ".pcap"))
-                                 .string();
+    const std::string path = testing::temporary_file("recorder.pcap");
     const std::string whole = "whole datagram";
     const std::string kept(4096, 'k');
     {

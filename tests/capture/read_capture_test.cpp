@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,19 +21,16 @@ namespace {
 
 using testing::bytes_of;
 using testing::captured;
+using testing::count_starting;
+using testing::records_after_start;
 
 // 2026-03-02 08:00:00.000011 UTC, and its text in a record's time field.
 constexpr std::uint64_t first_time = 1'772'438'400'000'011'000ULL;
 constexpr const char* first_time_text = "2026-03-02 08:00:00.000011000";
 
-std::string temporary(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("md_read_capture_" + std::to_string(::getpid()) + "_" + name))
-        .string();
-}
-
+// A temporary file of `name` holding `bytes`.
 std::string written(const std::string& name, const std::string& bytes) {
-    const std::string path = temporary(name);
+    const std::string path = testing::temporary_file(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
 }
@@ -62,24 +60,13 @@ std::vector<captured> session_frames(const std::string& group, std::uint16_t por
                                                   bytes_of(testing::end_of_session(first + 3)))}};
 }
 
-// md_dump's output, in UTC so that capture times read as written here.
-testing::process_result md_dump(const std::vector<std::string>& args) {
+// md_dump reading `capture`, in UTC so that capture times read as written here.
+testing::process_result read_capture(const std::string& capture,
+                                     const std::vector<std::string>& options = {}) {
     setenv("TZ", "UTC", 1);  // NOLINT(concurrency-mt-unsafe): tests run on one thread
-    std::vector<std::string> argv{MD_DUMP_BINARY};
-    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> argv{MD_DUMP_BINARY, "--read-capture", capture};
+    argv.insert(argv.end(), options.begin(), options.end());
     return testing::run_process(argv);
-}
-
-// The records after the start-up record, each without its time.
-std::vector<std::string> records(const std::string& log) {
-    std::vector<std::string> lines = testing::log_messages(log);
-    EXPECT_TRUE(!lines.empty() && lines.front().starts_with("[I] Start ")) << log;
-    return lines.empty() ? lines : std::vector<std::string>(lines.begin() + 1, lines.end());
-}
-
-std::size_t starting(const std::vector<std::string>& lines, const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(text); }));
 }
 
 // Every link type md_replay reads, pcapng, and standard input lead to the
@@ -88,9 +75,9 @@ TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
     const std::string ethernet =
         written("ethernet.pcap",
                 testing::pcap_file(testing::link_ethernet, session_frames("239.1.1.1", 5000)));
-    const testing::process_result baseline = md_dump({"--read-capture", ethernet});
+    const testing::process_result baseline = read_capture(ethernet);
     ASSERT_EQ(baseline.status, 0) << baseline.err;
-    const std::vector<std::string> expected = records(baseline.out);
+    const std::vector<std::string> expected = records_after_start(baseline.out);
     ASSERT_EQ(expected.size(), 5U);
     for (std::uint32_t seq = 1; seq <= 4; ++seq) {
         EXPECT_NE(expected[seq - 1].find("|seqNum=" + std::to_string(seq) + "|"),
@@ -102,39 +89,33 @@ TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
     EXPECT_EQ(lines[3].rfind("2026-03-02 08:00:00.001011000 [I] length=72|", 0), 0U);
     EXPECT_EQ(lines[5].rfind("2026-03-02 08:00:00.", 0), std::string::npos) << lines[5];
 
-    struct variant {
-        const char* name;
+    const struct {
+        const char* name;  // "pcapng..." in that format, "stdin" from standard input
         std::uint16_t link;
-        bool tagged;
-        bool pcapng;
-        bool from_standard_input;
-    };
-    for (const variant& v : std::vector<variant>{
-             {"vlan", testing::link_ethernet, true, false, false},
-             {"sll", testing::link_linux_sll, false, false, false},
-             {"sll2", testing::link_linux_sll2, false, false, false},
-             {"raw", testing::link_raw, false, false, false},
-             {"ipv4", testing::link_ipv4, false, false, false},
-             {"null", testing::link_null, false, false, false},
-             {"pcapng", testing::link_ethernet, false, true, false},
-             {"pcapng_sll2", testing::link_linux_sll2, false, true, false},
-             {"stdin", testing::link_ethernet, false, false, true},
-         }) {
+        bool tagged = false;
+    } variants[] = {
+        {"vlan", testing::link_ethernet, true}, {"sll", testing::link_linux_sll},
+        {"sll2", testing::link_linux_sll2},     {"raw", testing::link_raw},
+        {"ipv4", testing::link_ipv4},           {"null", testing::link_null},
+        {"pcapng", testing::link_ethernet},     {"pcapng_sll2", testing::link_linux_sll2},
+        {"stdin", testing::link_ethernet}};
+    for (const auto& v : variants) {
         SCOPED_TRACE(v.name);
+        const std::string name = v.name;
         std::vector<captured> frames = session_frames("239.1.1.1", 5000);
         for (captured& frame : frames) {
             frame.bytes = testing::as_link(v.link, frame.bytes, v.tagged);
         }
-        const std::string path = written(v.name, v.pcapng ? testing::pcapng_file(v.link, frames)
-                                                          : testing::pcap_file(v.link, frames));
+        const std::string path =
+            written(name, name.starts_with("pcapng") ? testing::pcapng_file(v.link, frames)
+                                                     : testing::pcap_file(v.link, frames));
         const testing::process_result result =
-            v.from_standard_input
-                ? testing::run_process({"/bin/sh", "-c",
-                                        "TZ=UTC exec \"$0\" --read-capture - < \"$1\"",
-                                        MD_DUMP_BINARY, path})
-                : md_dump({"--read-capture", path});
+            name == "stdin" ? testing::run_process({"/bin/sh", "-c",
+                                                    "TZ=UTC exec \"$0\" --read-capture - < \"$1\"",
+                                                    MD_DUMP_BINARY, path})
+                            : read_capture(path);
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(records(result.out), expected);
+        EXPECT_EQ(records_after_start(result.out), expected);
         EXPECT_EQ(testing::split_lines(result.out).at(1).rfind(first_time_text, 0), 0U);
         std::filesystem::remove(path);
     }
@@ -152,49 +133,39 @@ TEST(ReadCapture, GroupAndPortSelectOneDestination) {
     const std::string path =
         written("three.pcap", testing::pcap_file(testing::link_ethernet, frames));
 
-    struct selection {
-        std::vector<std::string> options;
-        std::string first_seq_num;  // of the records shown; "" for a failure
-        std::size_t messages = 0;
-        std::string error;
-    };
+    // Options, then the first sequence number and the message count shown,
+    // or the error.
     const std::string several =
         "capture " + path +
         " holds datagrams to several destinations; choose one with --multicast-group and --port:";
-    for (const selection& s : std::vector<selection>{
-             {{},
-              "",
-              0,
-              several + "\n  239.1.1.1:5000 2 datagrams\n  239.1.1.1:5001 1 datagrams\n"
-                        "  239.2.2.2:5000 1 datagrams\n"},
-             {{"--multicast-group", "239.1.1.1"},
-              "",
-              0,
-              several + "\n  239.1.1.1:5000 2 datagrams\n  239.1.1.1:5001 1 datagrams\n"},
-             {{"--multicast-group", "239.1.1.1", "--port", "5000"}, "seqNum=1|", 4, ""},
-             {{"--port", "5001"}, "seqNum=103|", 2, ""},
-             {{"--multicast-group", "239.2.2.2"}, "seqNum=201|", 2, ""},
-             {{"--multicast-group", "239.9.9.9"},
-              "",
-              0,
-              "capture " + path +
-                  " holds no UDP datagram to 239.9.9.9; it holds:\n  239.1.1.1:5000 2 datagrams\n"
-                  "  239.1.1.1:5001 1 datagrams\n  239.2.2.2:5000 1 datagrams\n"},
-         }) {
-        std::vector<std::string> args{"--read-capture", path};
-        args.insert(args.end(), s.options.begin(), s.options.end());
-        SCOPED_TRACE(testing::split_lines(s.error + "\n").front());
-        const testing::process_result result = md_dump(args);
-        if (s.error.empty()) {
+    const std::string a_and_b = "\n  239.1.1.1:5000 2 datagrams\n  239.1.1.1:5001 1 datagrams\n";
+    const std::string all = a_and_b + "  239.2.2.2:5000 1 datagrams\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, several + all},
+        {{"--multicast-group", "239.1.1.1"}, several + a_and_b},
+        {{"--multicast-group", "239.1.1.1", "--port", "5000"}, "1 4"},
+        {{"--port", "5001"}, "103 2"},
+        {{"--multicast-group", "239.2.2.2"}, "201 2"},
+        {{"--multicast-group", "239.9.9.9"},
+         "capture " + path + " holds no UDP datagram to 239.9.9.9; it holds:" + all},
+    };
+    for (const auto& [options, outcome] : cases) {
+        SCOPED_TRACE(outcome);
+        const testing::process_result result = read_capture(path, options);
+        if (std::isdigit(outcome[0]) != 0) {
+            const std::size_t space = outcome.find(' ');
+            const std::string messages = outcome.substr(space + 1);
             EXPECT_EQ(result.status, 0) << result.err;
-            const std::vector<std::string> shown = records(result.out);
+            const std::vector<std::string> shown = records_after_start(result.out);
             ASSERT_FALSE(shown.empty());
-            EXPECT_NE(shown.front().find(s.first_seq_num), std::string::npos) << shown.front();
-            EXPECT_EQ(starting(shown, "[I] length="), s.messages);
-            EXPECT_EQ(shown.back(), "[I] " + std::to_string(s.messages) + " messages received");
+            EXPECT_NE(shown.front().find("|seqNum=" + outcome.substr(0, space) + "|"),
+                      std::string::npos)
+                << shown.front();
+            EXPECT_EQ(std::to_string(count_starting(shown, "[I] length=")), messages);
+            EXPECT_EQ(shown.back(), "[I] " + messages + " messages received");
         } else {
             EXPECT_EQ(result.status, 1);
-            EXPECT_EQ(result.err, s.error);
+            EXPECT_EQ(result.err, outcome);
             EXPECT_EQ(result.out.find("messages received"), std::string::npos);  // no summary
         }
     }
@@ -220,17 +191,16 @@ TEST(ReadCapture, FragmentsAndCutFramesAreCountedInOneWarning) {
     const std::string path =
         written("pieces.pcap", testing::pcap_file(testing::link_ethernet, frames));
 
-    const testing::process_result result =
-        md_dump({"--read-capture", path, "--multicast-group", "239.1.1.1"});
+    const testing::process_result result = read_capture(path, {"--multicast-group", "239.1.1.1"});
     EXPECT_EQ(result.status, 0) << result.err;
-    const std::vector<std::string> shown = records(result.out);
+    const std::vector<std::string> shown = records_after_start(result.out);
     const std::vector<std::string> tail{
         "[W] Not read from capture " + path +
             ": 2 IP fragments, 1 frames cut short by its snapshot length",
         "[W] There were some errors.", "[I] 4 messages received"};
     ASSERT_GE(shown.size(), tail.size());
     EXPECT_EQ(std::vector<std::string>(shown.end() - 3, shown.end()), tail);
-    EXPECT_EQ(starting(shown, "[I] length="), 4U);
+    EXPECT_EQ(count_starting(shown, "[I] length="), 4U);
     std::filesystem::remove(path);
 }
 
@@ -241,10 +211,10 @@ TEST(ReadCapture, DamagedAndUnreadableCaptures) {
     const std::string whole =
         testing::pcap_file(testing::link_ethernet, session_frames("239.1.1.1", 5000));
     const std::string path = written("damaged.pcap", whole.substr(0, whole.size() - 10));
-    const testing::process_result damaged = md_dump({"--read-capture", path, "--check-seq"});
+    const testing::process_result damaged = read_capture(path, {"--check-seq"});
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.err, "");
-    const std::vector<std::string> shown = records(damaged.out);
+    const std::vector<std::string> shown = records_after_start(damaged.out);
     ASSERT_EQ(shown.size(), 3U) << damaged.out;
     EXPECT_EQ(shown[0].rfind("[E] Reading stopped: capture " + path +
                                  " is damaged after frame 1: truncated dump file",
@@ -255,12 +225,12 @@ TEST(ReadCapture, DamagedAndUnreadableCaptures) {
     EXPECT_EQ(shown[2], "[I] 2 messages received");
 
     const std::string text = written("text.pcap", std::string(100, 'x'));
-    const std::string missing = temporary("missing.pcap");
+    const std::string missing = testing::temporary_file("missing.pcap");
     for (const auto& [file, reason] : std::vector<std::pair<std::string, std::string>>{
              {text, "cannot read capture " + text + ": unknown file format"},
              {missing, "cannot read capture " + missing + ": No such file or directory"},
              {"-", "cannot read capture standard input: "}}) {
-        const testing::process_result result = md_dump({"--read-capture", file});
+        const testing::process_result result = read_capture(file);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err.rfind(reason, 0), 0U) << result.err;
@@ -272,23 +242,21 @@ TEST(ReadCapture, DamagedAndUnreadableCaptures) {
 TEST(ReadCapture, OptionsThatDoNotGoTogether) {
     const std::string path =
         written("options.pcap", testing::pcap_file(testing::link_ethernet, {}));
-    for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"--read-capture", path, "--local-ip", "127.0.0.1"},
-              "--local-ip and --interface choose where to join a group: they do not go with "
-              "--read-capture"},
-             {{"--read-capture", path, "--interface", "lo"},
-              "--local-ip and --interface choose where to join a group: they do not go with "
-              "--read-capture"},
-             {{"--read-capture", path, "--multicast-group", "239.1.1"},
-              "--multicast-group 239.1.1 is not an IPv4 address"},
-             {{"--read-capture", path, "--write-capture", path},
-              "--write-capture would overwrite the capture being read"},
-             {{"--read-capture", path, "--write-capture", "-"},
+    const std::string joining =
+        "--local-ip and --interface choose where to join a group: they do not go with "
+        "--read-capture";
+    for (const auto& [options, error] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--local-ip", "127.0.0.1"}, joining},
+             {{"--interface", "lo"}, joining},
+             {{"--multicast-group", "239.1.1"}, "--multicast-group 239.1.1 is not an IPv4 address"},
+             {{"--write-capture", path}, "--write-capture would overwrite the capture being read"},
+             {{"--write-capture", "-"},
               "--write-capture - needs --log: standard output cannot carry both the capture and "
               "the log"},
-             {{"--read-capture", path}, "capture " + path + " holds no UDP datagram"},
+             {{}, "capture " + path + " holds no UDP datagram"},
          }) {
-        const testing::process_result result = md_dump(args);
+        const testing::process_result result = read_capture(path, options);
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, error + "\n");
     }

@@ -17,38 +17,11 @@
 namespace tarn {
 namespace {
 
+using testing::count_starting;
+using testing::records_after_start;
+
 constexpr const char* group = "239.255.12.1";
 constexpr const char* port = "31012";
-
-std::string temporary(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("md_write_capture_" + std::to_string(::getpid()) + "_" + name))
-        .string();
-}
-
-// The log's records after the start-up record, without their times.
-std::vector<std::string> records_of(const std::string& log_path) {
-    std::vector<std::string> lines = testing::log_messages(testing::read_file(log_path));
-    EXPECT_FALSE(lines.empty());
-    if (!lines.empty()) {
-        lines.erase(lines.begin());
-    }
-    return lines;
-}
-
-std::size_t starting(const std::vector<std::string>& lines, const std::string& text) {
-    return static_cast<std::size_t>(std::count_if(
-        lines.begin(), lines.end(), [&](const std::string& l) { return l.starts_with(text); }));
-}
-
-std::string tcpdump_binary() {
-    for (const char* path : {"/usr/bin/tcpdump", "/usr/sbin/tcpdump"}) {
-        if (std::filesystem::exists(path)) {
-            return path;
-        }
-    }
-    return "";
-}
 
 // A session with gaps, a resend, an unknown type and short messages, sent by
 // md_replay to a live full dump that records it. The recording and the sent
@@ -57,11 +30,11 @@ std::string tcpdump_binary() {
 // checksum right and the sender as received.
 TEST(WriteCapture, ALiveRecordingReadsBackAsTheLiveRunAndTheSentSession) {
     testing::require_private_network();
-    const std::string session = temporary("session.pcap");
-    const std::string recording = temporary("recording.pcap");
-    const std::string live_log = temporary("live.log");
-    const std::string recording_log = temporary("recording.log");
-    const std::string session_log = temporary("session.log");
+    const std::string session = testing::temporary_file("session.pcap");
+    const std::string recording = testing::temporary_file("recording.pcap");
+    const std::string live_log = testing::temporary_file("live.log");
+    const std::string recording_log = testing::temporary_file("recording.log");
+    const std::string session_log = testing::temporary_file("session.log");
     const auto synth =
         testing::run_process({MD_SYNTH_BINARY, "--output", session, "--multicast-group", group,
                               "--port", port, "--messages", "2000", "--seed", "12", "--gaps", "2",
@@ -86,15 +59,16 @@ TEST(WriteCapture, ALiveRecordingReadsBackAsTheLiveRunAndTheSentSession) {
             {MD_DUMP_BINARY, "--read-capture", capture, "--full-dump", "--log", log});
         EXPECT_EQ(offline.status, 0) << offline.err;
     }
-    const std::vector<std::string> live_records = records_of(live_log);
-    EXPECT_EQ(starting(live_records, "[E] Out of sync message."), 2U);
-    EXPECT_EQ(starting(live_records, "[E] Resend of message"), 1U);
-    EXPECT_EQ(starting(live_records, "[I] 2'001 messages received"), 1U);
-    EXPECT_EQ(records_of(recording_log), live_records);
-    EXPECT_EQ(records_of(session_log), live_records);
+    const std::vector<std::string> live_records = records_after_start(testing::read_file(live_log));
+    EXPECT_EQ(count_starting(live_records, "[E] Out of sync message."), 2U);
+    EXPECT_EQ(count_starting(live_records, "[E] Resend of message"), 1U);
+    EXPECT_EQ(count_starting(live_records, "[I] 2'001 messages received"), 1U);
+    EXPECT_EQ(records_after_start(testing::read_file(recording_log)), live_records);
+    EXPECT_EQ(records_after_start(testing::read_file(session_log)), live_records);
 
-    const std::string tcpdump = tcpdump_binary();
-    if (!tcpdump.empty()) {
+    const std::string tcpdump =
+        std::filesystem::exists("/usr/sbin/tcpdump") ? "/usr/sbin/tcpdump" : "/usr/bin/tcpdump";
+    if (std::filesystem::exists(tcpdump)) {
         const auto read = testing::run_process({tcpdump, "-r", recording, "-nn", "-vv"});
         EXPECT_EQ(read.status, 0) << read.err;
         const std::vector<std::string> lines = testing::split_lines(read.out);

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -28,8 +26,7 @@ std::vector<std::string> json_records(const std::vector<std::string>& options,
     const auto result = dump.finish();
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    const std::string path = std::filesystem::temp_directory_path() /
-                             ("md_dump_e2e_json_" + std::to_string(::getpid()) + ".log");
+    const std::string path = testing::temporary_file("json.log");
     std::ofstream(path) << dump.raw_log();
     const auto read = testing::run_process({PYTHON3, CHECK_JSON_SCRIPT, "log", path});
     std::filesystem::remove(path);

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -119,10 +117,8 @@ std::string text_fields(const message_builder& m, const layout& body) {
         leaves +=
             (f.kind.kind == value_kind::text ? "t" : "z") + std::to_string(f.kind.width) + ":";
         for (std::size_t i = 0; i < f.kind.width; ++i) {
-            constexpr std::string_view hex = "0123456789abcdef";
-            const auto byte = static_cast<unsigned char>(m.bytes().at(at + i));
-            leaves += hex[byte >> 4U];
-            leaves += hex[byte & 0xFU];
+            leaves +=
+                spdlog::fmt_lib::format("{:02x}", static_cast<std::uint8_t>(m.bytes().at(at + i)));
         }
     };
     for_each_value(body, 0, m.bytes(), collect);
@@ -130,8 +126,7 @@ std::string text_fields(const message_builder& m, const layout& body) {
 }
 
 TEST(JsonMessages, EveryTypeParsesAndGivesBackItsTextForm) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("md_dump_json_" + std::to_string(::getpid()) + ".txt");
+    const std::string path = testing::temporary_file("json.txt");
     std::size_t written = 0;
     {
         std::ofstream out(path, std::ios::binary);
@@ -150,8 +145,7 @@ TEST(JsonMessages, EveryTypeParsesAndGivesBackItsTextForm) {
             }
         }
     }
-    const auto result =
-        testing::run_process({PYTHON3, CHECK_JSON_SCRIPT, "messages", path.string()});
+    const auto result = testing::run_process({PYTHON3, CHECK_JSON_SCRIPT, "messages", path});
     std::filesystem::remove(path);
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.out, std::to_string(written) + "\n");

@@ -29,12 +29,6 @@ constexpr layout listed{68, listed_fields};
 static_assert(is_contiguous(listed, body_offset));
 constexpr auto listed_type = MsgType{4000};
 
-std::vector<catalogue_entry> catalogue() {
-    std::vector<catalogue_entry> entries(printable_messages().begin(), printable_messages().end());
-    entries.push_back({listed_type, &listed});
-    return entries;
-}
-
 struct sample {
     std::string name;
     message_builder message;
@@ -75,7 +69,8 @@ TEST(MessageFilter, ByTypeInstrumentOrBoth) {
         {"OrderAdd,Trade", "1234,55", {"trade"}},  // both must hold
         {"Heartbeat,OrderAdd", "7", {"order"}},    // a heartbeat has no instrument
     };
-    const auto entries = catalogue();
+    std::vector<catalogue_entry> entries(printable_messages().begin(), printable_messages().end());
+    entries.push_back({listed_type, &listed});
     for (const auto& c : cases) {
         const auto types = c.types == "-" ? std::vector<MsgType>() : parse_type_list(c.types);
         const auto instruments = c.instruments == "-" ? std::vector<std::uint32_t>()

@@ -20,13 +20,6 @@ using testing::error;
 using testing::info;
 using testing::warn;
 
-class JsonRecords : public ::testing::Test {
-  protected:
-    void SetUp() override { records::use_form(records::form::json); }
-    void TearDown() override { records::use_form(records::form::text); }
-    testing::log_capture log_;
-};
-
 constexpr std::string_view zero_header =
     R"({"length":42,"MsgType":{"value":999,"name":null},"version":0,"seqNum":0,)"
     R"("timestamp":{"ns":0,"utc":"1970-01-01T00:00:00.000000000"},)"
@@ -38,7 +31,9 @@ constexpr std::string_view zero_header_text =
     "|sourceTimestamp=0(1970-01-01T00:00:00.000000000)"
     "|isEncrypted=0|encryptionOffset=0|encryptionKeyId=0|sessionId=0|streamId=0|";
 
-TEST_F(JsonRecords, EveryKind) {
+TEST(JsonRecords, EveryKind) {
+    testing::log_capture log;
+    records::use_form(records::form::json);
     const md::message_builder unknown(md::MsgType{999}, 42);
     const md::byte_view header(unknown.view().data(), unknown.view().size());
     const std::vector<const char*> arguments = {"--json", "a\"b"};
@@ -89,10 +84,11 @@ TEST_F(JsonRecords, EveryKind) {
               std::string(37 + 1 + 19, ' ') + R"(1")")},
     };
     for (const auto& c : cases) {
-        log_.clear();
+        log.clear();
         c.write();
-        EXPECT_EQ(log_.records(), std::vector<testing::record>{c.expected});
+        EXPECT_EQ(log.records(), std::vector<testing::record>{c.expected});
     }
+    records::use_form(records::form::text);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 // type, and the link headers md_dump reads, put in front of an IPv4 datagram.
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -25,118 +24,90 @@ struct captured {
     std::uint64_t time_ns = 0;
     std::vector<std::uint8_t> bytes;  // as captured
     std::size_t wire_length = 0;      // 0: the captured length
+
+    [[nodiscard]] std::uint32_t wire() const {
+        return static_cast<std::uint32_t>(wire_length != 0 ? wire_length : bytes.size());
+    }
 };
 
-class byte_appender {
-  public:
-    explicit byte_appender(std::string& out) : out_(out) {}
-    template <class T>
-    byte_appender& le(T value) {  // little-endian, as this host writes
-        for (std::size_t i = 0; i < sizeof(T); ++i) {
-            out_ += static_cast<char>(static_cast<std::uint64_t>(value) >> (8 * i));
+// Appends every value little-endian, as this host writes, in its own width.
+template <class... T>
+void put(std::string& out, T... values) {
+    const auto one = [&out](auto value) {
+        for (std::size_t i = 0; i < sizeof(value); ++i) {
+            out += static_cast<char>(static_cast<std::uint64_t>(value) >> (8 * i));
         }
-        return *this;
-    }
-    byte_appender& bytes(std::span<const std::uint8_t> data, std::size_t pad_to = 1) {
-        out_.append(reinterpret_cast<const char*>(data.data()), data.size());
-        out_.append((pad_to - data.size() % pad_to) % pad_to, '\0');
-        return *this;
-    }
+    };
+    (one(values), ...);
+}
 
-  private:
-    std::string& out_;
-};
+using u16 = std::uint16_t;
+using u32 = std::uint32_t;
 
 // A classic pcap file with nanosecond time stamps.
-inline std::string pcap_file(std::uint16_t link, const std::vector<captured>& frames) {
+inline std::string pcap_file(u16 link, const std::vector<captured>& frames) {
     std::string file;
-    byte_appender out(file);
-    out.le<std::uint32_t>(0xA1B23C4D).le<std::uint16_t>(2).le<std::uint16_t>(4);
-    out.le<std::uint32_t>(0).le<std::uint32_t>(0).le<std::uint32_t>(65535).le<std::uint32_t>(link);
-    for (const captured& frame : frames) {
-        out.le<std::uint32_t>(static_cast<std::uint32_t>(frame.time_ns / 1'000'000'000))
-            .le<std::uint32_t>(static_cast<std::uint32_t>(frame.time_ns % 1'000'000'000))
-            .le<std::uint32_t>(static_cast<std::uint32_t>(frame.bytes.size()))
-            .le<std::uint32_t>(static_cast<std::uint32_t>(
-                frame.wire_length != 0 ? frame.wire_length : frame.bytes.size()))
-            .bytes(frame.bytes);
+    put(file, u32{0xA1B23C4D}, u16{2}, u16{4}, u32{0}, u32{0}, u32{65535}, u32{link});
+    for (const captured& f : frames) {
+        put(file, static_cast<u32>(f.time_ns / 1'000'000'000),
+            static_cast<u32>(f.time_ns % 1'000'000'000), static_cast<u32>(f.bytes.size()),
+            f.wire());
+        file.append(f.bytes.begin(), f.bytes.end());
     }
     return file;
 }
 
-// A pcapng file: one section, one interface with nanosecond resolution, one
-// enhanced packet block per frame.
-inline std::string pcapng_file(std::uint16_t link, const std::vector<captured>& frames) {
+// A pcapng file: one section, one interface with nanosecond resolution
+// (if_tsresol 9), one enhanced packet block per frame.
+inline std::string pcapng_file(u16 link, const std::vector<captured>& frames) {
     std::string file;
-    auto block = [&file](std::uint32_t type, const std::string& body) {
-        const auto length = static_cast<std::uint32_t>(12 + body.size());
-        byte_appender(file).le(type).le(length);
+    const auto block = [&file](u32 type, const std::string& body) {
+        const auto length = static_cast<u32>(12 + body.size());
+        put(file, type, length);
         file += body;
-        byte_appender(file).le(length);
+        put(file, length);
     };
     std::string body;
-    byte_appender(body)
-        .le<std::uint32_t>(0x1A2B3C4D)
-        .le<std::uint16_t>(1)
-        .le<std::uint16_t>(0)
-        .le(~std::uint64_t{0});
+    put(body, u32{0x1A2B3C4D}, u16{1}, u16{0}, ~std::uint64_t{0});
     block(0x0A0D0D0A, body);
     body.clear();
-    // if_tsresol 9: nanoseconds; then the end of the options.
-    byte_appender(body)
-        .le(link)
-        .le<std::uint16_t>(0)
-        .le<std::uint32_t>(65535)
-        .le<std::uint16_t>(9)
-        .le<std::uint16_t>(1)
-        .le<std::uint32_t>(9)
-        .le<std::uint32_t>(0);
+    put(body, link, u16{0}, u32{65535}, u16{9}, u16{1}, u32{9}, u32{0});
     block(1, body);
-    for (const captured& frame : frames) {
+    for (const captured& f : frames) {
         body.clear();
-        byte_appender(body)
-            .le<std::uint32_t>(0)
-            .le(static_cast<std::uint32_t>(frame.time_ns >> 32U))
-            .le(static_cast<std::uint32_t>(frame.time_ns))
-            .le(static_cast<std::uint32_t>(frame.bytes.size()))
-            .le(static_cast<std::uint32_t>(frame.wire_length != 0 ? frame.wire_length
-                                                                  : frame.bytes.size()))
-            .bytes(frame.bytes, 4);
+        put(body, u32{0}, static_cast<u32>(f.time_ns >> 32U), static_cast<u32>(f.time_ns),
+            static_cast<u32>(f.bytes.size()), f.wire());
+        body.append(f.bytes.begin(), f.bytes.end());
+        body.append((4 - f.bytes.size() % 4) % 4, '\0');
         block(6, body);
     }
     return file;
 }
 
 // An Ethernet frame of one IPv4 datagram as `link` carries it: with two VLAN
-// tags when `tagged`, behind a cooked or loopback header, or bare.
-inline std::vector<std::uint8_t> as_link(std::uint16_t link,
-                                         const std::vector<std::uint8_t>& ethernet,
+// tags when `tagged` (an outer 802.1ad and an inner 802.1Q), behind a cooked
+// or loopback header, or bare.
+inline std::vector<std::uint8_t> as_link(u16 link, const std::vector<std::uint8_t>& ethernet,
                                          bool tagged = false) {
-    const auto ip = ethernet.begin() + 14;
     std::vector<std::uint8_t> frame;
-    switch (link) {
-        case link_ethernet:
-            frame.assign(ethernet.begin(), ethernet.begin() + 12);
-            if (tagged) {  // an outer 802.1ad and an inner 802.1Q tag
-                frame.insert(frame.end(), {0x88, 0xA8, 0x00, 0x64, 0x81, 0x00, 0x00, 0x0A});
-            }
-            frame.insert(frame.end(), ethernet.begin() + 12, ethernet.end());
-            return frame;
-        case link_linux_sll:
-            frame.assign(14, 0);
-            frame.insert(frame.end(), {0x08, 0x00});
-            break;
-        case link_linux_sll2:
-            frame.assign({0x08, 0x00});
-            frame.resize(20, 0);
-            break;
-        case link_null:
-            frame.assign({2, 0, 0, 0});
-            break;
-        default:
-            break;
+    if (link == link_ethernet) {
+        frame.assign(ethernet.begin(), ethernet.begin() + 12);
+        if (tagged) {
+            frame.insert(frame.end(), {0x88, 0xA8, 0x00, 0x64, 0x81, 0x00, 0x00, 0x0A});
+        }
+        frame.insert(frame.end(), ethernet.begin() + 12, ethernet.end());
+        return frame;
     }
-    frame.insert(frame.end(), ip, ethernet.end());
+    if (link == link_linux_sll) {
+        frame.assign(14, 0);
+        frame.insert(frame.end(), {0x08, 0x00});
+    } else if (link == link_linux_sll2) {
+        frame.assign({0x08, 0x00});
+        frame.resize(20, 0);
+    } else if (link == link_null) {
+        frame.assign({2, 0, 0, 0});
+    }
+    frame.insert(frame.end(), ethernet.begin() + 14, ethernet.end());
     return frame;
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <regex>
 #include <string>
 #include <vector>
@@ -30,6 +33,19 @@ inline std::vector<std::string> log_messages(const std::string& text) {
         messages.push_back(message_of(line));
     }
     return messages;
+}
+
+// The records of md_dump's log after its start-up record, each after its prefix.
+inline std::vector<std::string> records_after_start(const std::string& text) {
+    std::vector<std::string> lines = log_messages(text);
+    EXPECT_TRUE(!lines.empty() && lines.front().starts_with("[I] Start ")) << text;
+    return lines.empty() ? lines : std::vector<std::string>(lines.begin() + 1, lines.end());
+}
+
+// How many of `lines` start with `text`.
+inline std::size_t count_starting(const std::vector<std::string>& lines, const std::string& text) {
+    return static_cast<std::size_t>(std::ranges::count_if(
+        lines, [&](const std::string& line) { return line.starts_with(text); }));
 }
 
 }  // namespace tarn::testing

@@ -25,6 +25,20 @@ std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
                            histogram.max()};
 }
 
+// The figures of the period from the totals `from` to the totals `to`.
+period_figures figures_between(const run_counts& from, const run_counts& to,
+                               std::uint64_t duration_ns, std::uint64_t datagrams,
+                               std::uint64_t bytes, const latency_histogram& latency) {
+    return {.duration_ns = duration_ns,
+            .messages = to.messages - from.messages,
+            .datagrams = datagrams,
+            .bytes = bytes,
+            .gaps = to.gaps - from.gaps,
+            .lost = to.lost - from.lost,
+            .socket_drops = to.socket_drops - from.socket_drops,
+            .latency = latency_of(latency)};
+}
+
 }  // namespace
 
 interval_statistics::interval_statistics(std::chrono::nanoseconds interval)
@@ -83,14 +97,8 @@ void interval_statistics::on_idle(std::uint64_t time_ns) { advance(time_ns); }
 
 void interval_statistics::close_interval(std::uint64_t end_ns) {
     const run_counts now = counts();
-    records::interval_figures({.duration_ns = end_ns - interval_start_,
-                               .messages = now.messages - at_interval_start_.messages,
-                               .datagrams = datagrams_,
-                               .bytes = bytes_,
-                               .gaps = now.gaps - at_interval_start_.gaps,
-                               .lost = now.lost - at_interval_start_.lost,
-                               .socket_drops = now.socket_drops - at_interval_start_.socket_drops,
-                               .latency = latency_of(interval_latency_)});
+    records::interval_figures(figures_between(at_interval_start_, now, end_ns - interval_start_,
+                                              datagrams_, bytes_, interval_latency_));
     run_latency_.add(interval_latency_);
     interval_latency_.clear();
     run_datagrams_ += datagrams_;
@@ -108,14 +116,9 @@ void interval_statistics::finish() {
 }
 
 void interval_statistics::log_run() const {
-    records::run_figures({.duration_ns = started_ ? interval_start_ - run_start_ : 0,
-                          .messages = at_end_.messages - at_run_start_.messages,
-                          .datagrams = run_datagrams_,
-                          .bytes = run_bytes_,
-                          .gaps = at_end_.gaps - at_run_start_.gaps,
-                          .lost = at_end_.lost - at_run_start_.lost,
-                          .socket_drops = at_end_.socket_drops - at_run_start_.socket_drops,
-                          .latency = latency_of(run_latency_)});
+    records::run_figures(figures_between(at_run_start_, at_end_,
+                                         started_ ? interval_start_ - run_start_ : 0,
+                                         run_datagrams_, run_bytes_, run_latency_));
 }
 
 }  // namespace tarn

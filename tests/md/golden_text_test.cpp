@@ -48,42 +48,37 @@ std::string repeated(const std::string& text, std::size_t count) {
     return all;
 }
 
+// A PriceLevel element and its text.
+std::string level(std::uint8_t encrypted, std::uint64_t offset, std::uint32_t key,
+                  std::int64_t price, std::uint64_t quantity, std::uint16_t orders) {
+    return u8(encrypted) + u64(offset) + u32(key) + i64(price) + u64(quantity) + u16(orders);
+}
+const std::string zero_level =
+    "|isEncrypted=0|encryptionOffset=0|encryptionKeyId=0|price=0|quantity=0|orderCount=0";
+
+// An InstrumentStatistics block with its identifier and enumerations set,
+// every other field zero, and its text.
+std::string sparse_block(std::uint32_t id, std::uint8_t model, std::uint8_t closing_type,
+                         std::uint8_t reason) {
+    return u32(id) + u8(model) + zeros(16) + u8(closing_type) + zeros(8) + u8(reason) + zeros(88);
+}
+std::string sparse_block_text(std::uint32_t id, std::string_view model,
+                              std::string_view closing_type, std::string_view reason) {
+    return "|instrumentId=" + std::to_string(id) + "|marketModelType=" + std::string(model) +
+           "|lastTradedPrice=0|closingPrice=0|closingPriceType=" + std::string(closing_type) +
+           "|adjustedClosingPrice=0|adjustedClosingPriceReason=" + std::string(reason) +
+           "|pctChange=0|vwap=0|noTrades=0|totalVolume=0|totalValue=0|openingPrice=0|maxPrice=0"
+           "|minPrice=0|settlementPrice=0|settlementValue=0|endTradingDate=0|lastTradeDate=0";
+}
+
 struct golden {
     std::string_view type;  // its code and name, as "9(OrderAdd)"
     std::string body;       // the fields in wire order
     std::string text;       // after the header's text
 };
 
-// Every message carries this header; its text follows "length=..|MsgType=..|".
-message_builder with_header(const golden& g) {
-    message_builder m(MsgType(std::stoi(std::string(g.type))), body_offset + g.body.size());
-    m.version(2)
-        .seq_num(4000000001U)
-        .timestamp(1700000000123456789ULL)
-        .source_timestamp(951868799999999999ULL)
-        .encryption_offset(9000000000000000001ULL)
-        .encryption_key_id(3000000002U)
-        .session_id(65001)
-        .stream_id(250)
-        .raw(body_offset, g.body);
-    return m;
-}
-const std::string header_rest =
-    "version=2|seqNum=4000000001|timestamp=1700000000123456789(2023-11-14T22:13:20.123456789)"
-    "|sourceTimestamp=951868799999999999(2000-02-29T23:59:59.999999999)|isEncrypted=0"
-    "|encryptionOffset=9000000000000000001|encryptionKeyId=3000000002|sessionId=65001"
-    "|streamId=250|";
-
-void expect_texts(const std::vector<golden>& messages) {
-    for (const golden& g : messages) {
-        const message_builder m = with_header(g);
-        EXPECT_EQ(testing::full_text(m), "length=" + std::to_string(m.bytes().size()) +
-                                             "|MsgType=" + std::string(g.type) + "|" + header_rest +
-                                             g.text);
-    }
-}
-
-const std::vector<golden> session_messages = {
+const std::vector<golden> goldens = {
+    // Session and status.
     {"669(Logout)", "", ""},
     {"667(Login)", u16(40001) + txt(8, "TOKEN7") + u8(2),
      "|connectionId=40001|token=TOKEN7..|filter=2(RefData)"},
@@ -107,9 +102,7 @@ const std::vector<golden> session_messages = {
      "|status=10(HybridKnockoutByIssuer)|stressedMarket=1"},
     {"410(OrderBookEvent)", u32(4294967295U) + u8(2),
      "|instrumentId=4294967295|eventType=2(ResendStart)"},
-};
-
-const std::vector<golden> reference_data_messages = {
+    // Reference data.
     {"32(TickTableEntry)",
      i64(500000000000LL) + i64(std::numeric_limits<std::int64_t>::min()) + u32(7),
      "|tickSize=500000000000|lowerBound=-9223372036854775808|tickTableId=7"},
@@ -189,17 +182,7 @@ const std::vector<golden> reference_data_messages = {
      "|productIdentificationType=1(NotApplicable)|productCode=EXT-1" +
          dots(15) + "|productName=External underlying" + dots(31) +
          "|mic=XEXT|nominalCurrency=978|tradingCurrency=840"},
-};
-
-// A PriceLevel element and its text.
-std::string level(std::uint8_t encrypted, std::uint64_t offset, std::uint32_t key,
-                  std::int64_t price, std::uint64_t quantity, std::uint16_t orders) {
-    return u8(encrypted) + u64(offset) + u32(key) + i64(price) + u64(quantity) + u16(orders);
-}
-const std::string zero_level =
-    "|isEncrypted=0|encryptionOffset=0|encryptionKeyId=0|price=0|quantity=0|orderCount=0";
-
-const std::vector<golden> order_book_messages = {
+    // Order book.
     // Bytes after the layout are not printed.
     {"9(OrderAdd)",
      u64(9223372036854775809ULL) + u32(50505) + u8(1) + i64(-1005) + u64(300) + u8(1) + "TRAILING",
@@ -241,24 +224,7 @@ const std::vector<golden> order_book_messages = {
      "|upperAsk=7979"},
     {"273(TradeCollars)", u32(273) + u8(200) + i64(4747) + i64(-5555) + i64(6363),
      "|instrumentId=273|collarType=200|price=4747|lower=-5555|upper=6363"},
-};
-
-// An InstrumentStatistics block with its identifier and enumerations set,
-// every other field zero, and its text.
-std::string sparse_block(std::uint32_t id, std::uint8_t model, std::uint8_t closing_type,
-                         std::uint8_t reason) {
-    return u32(id) + u8(model) + zeros(16) + u8(closing_type) + zeros(8) + u8(reason) + zeros(88);
-}
-std::string sparse_block_text(std::uint32_t id, std::string_view model,
-                              std::string_view closing_type, std::string_view reason) {
-    return "|instrumentId=" + std::to_string(id) + "|marketModelType=" + std::string(model) +
-           "|lastTradedPrice=0|closingPrice=0|closingPriceType=" + std::string(closing_type) +
-           "|adjustedClosingPrice=0|adjustedClosingPriceReason=" + std::string(reason) +
-           "|pctChange=0|vwap=0|noTrades=0|totalVolume=0|totalValue=0|openingPrice=0|maxPrice=0"
-           "|minPrice=0|settlementPrice=0|settlementValue=0|endTradingDate=0|lastTradeDate=0";
-}
-
-const std::vector<golden> trade_messages = {
+    // Trades and statistics.
     {"38(Trade)",
      u32(3800000000U) + i64(-4646464646LL) + u32(20231116) + u64(1700000000123456789ULL) +
          txt(30, "XX0000000001") + u8(2) + i64(-9797) + u16(978) + u8(3) + u64(10810810810ULL) +
@@ -324,9 +290,7 @@ const std::vector<golden> trade_messages = {
      "|publicProductIdentification=|productIdentification=PR0000000801" + dots(18) +
          "|productIdentificationType=1(NotApplicable)|posType=3(FIN)|openPositions=3000000074"
          "|tradeID=78787878"},
-};
-
-const std::vector<golden> index_messages = {
+    // Indices.
     {"500(RealTimeIndex)",
      u32(500500) + u8(8) + u16(40000) + i64(-4949) + i64(5757) + i64(-6565) + i64(7373) +
          i64(8181) + u8(16) + i64(9090) + i64(9898) + i64(106106) + i64(-114114) + i64(122122),
@@ -374,19 +338,31 @@ const std::vector<golden> index_messages = {
          "|currency=978(EUR)|dateValidity=20991231"},
 };
 
-TEST(GoldenText, SessionMessages) { expect_texts(session_messages); }
-TEST(GoldenText, ReferenceDataMessages) { expect_texts(reference_data_messages); }
-TEST(GoldenText, OrderBookMessages) { expect_texts(order_book_messages); }
-TEST(GoldenText, TradeMessages) { expect_texts(trade_messages); }
-TEST(GoldenText, IndexMessages) { expect_texts(index_messages); }
+// Every message carries this header; its text follows "length=..|MsgType=..|".
+const std::string header_rest =
+    "version=2|seqNum=4000000001|timestamp=1700000000123456789(2023-11-14T22:13:20.123456789)"
+    "|sourceTimestamp=951868799999999999(2000-02-29T23:59:59.999999999)|isEncrypted=0"
+    "|encryptionOffset=9000000000000000001|encryptionKeyId=3000000002|sessionId=65001"
+    "|streamId=250|";
 
-TEST(GoldenText, EveryPrintableTypeHasItsText) {
+TEST(GoldenText, EveryPrintableType) {
     std::set<MsgType> covered;
-    for (const auto* group : {&session_messages, &reference_data_messages, &order_book_messages,
-                              &trade_messages, &index_messages}) {
-        for (const golden& g : *group) {
-            covered.insert(MsgType(std::stoi(std::string(g.type))));
-        }
+    for (const golden& g : goldens) {
+        const auto type = MsgType(std::stoi(std::string(g.type)));
+        message_builder m(type, body_offset + g.body.size());
+        m.version(2)
+            .seq_num(4000000001U)
+            .timestamp(1700000000123456789ULL)
+            .source_timestamp(951868799999999999ULL)
+            .encryption_offset(9000000000000000001ULL)
+            .encryption_key_id(3000000002U)
+            .session_id(65001)
+            .stream_id(250)
+            .raw(body_offset, g.body);
+        EXPECT_EQ(testing::full_text(m), "length=" + std::to_string(m.bytes().size()) +
+                                             "|MsgType=" + std::string(g.type) + "|" + header_rest +
+                                             g.text);
+        covered.insert(type);
     }
     for (const catalogue_entry& entry : printable_messages()) {
         EXPECT_EQ(covered.count(entry.type), 1U) << static_cast<int>(entry.type);

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "md/enum_to_description.hpp"
+#include "md/header.hpp"
 #include "md/layout_printer.hpp"
-#include "md/product_identification.hpp"
+#include "md/message_builder.hpp"
 #include "md/value_writers.hpp"
 
 namespace tarn::md {
@@ -65,36 +67,26 @@ TEST(ValueWriters, Timestamps) {
 }
 
 // Text substitutes bytes outside 0x20-0x80 with dots; ztext also stops at
-// its first zero byte, so a forged record or a terminal escape in a name
-// shows as dots while UTF-8 stays as it is.
+// its first zero byte or at its width, so a terminal escape in a name shows
+// as dots while UTF-8 stays as it is. The golden texts have the other cases.
 TEST(ValueWriters, TextAndZeroTerminatedText) {
-    const auto text_of = [](std::string_view bytes, bool zero_terminated) {
-        text_stream out;
-        (zero_terminated ? write_ztext : write_text)(out, bytes.data(), bytes.size());
-        return std::string(out.view());
+    const struct {
+        std::string_view bytes;
+        bool zero_terminated;
+        std::string_view text;
+    } cases[] = {
+        {"\x1F\x20\x7E\x7F\x80\x81\xFF", false, ". ~\x7F\x80.."},
+        {{"Main\0junk", 9}, true, "Main"},
+        {{"\0Main", 5}, true, ""},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", true, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123"},
+        {{"ABCDE", 3}, true, "ABC"},
+        {"\x1B[2J\r\t\x01 Z\xC3\xBCrich \x7F", true, ".[2J... Z\xC3\xBCrich \x7F"},
     };
-    EXPECT_EQ(text_of(std::string_view("AB\0\0", 4), false), "AB..");
-    EXPECT_EQ(text_of("    ", false), "    ");
-    EXPECT_EQ(text_of("\x1F\x20\x7E\x7F\x80\x81\xFF", false), ". ~\x7F\x80..");
-    EXPECT_EQ(text_of(std::string_view("\n\r\x1B[", 4), false), "...[");
-    EXPECT_EQ(text_of(std::string_view("Main\0junk", 9), true), "Main");
-    EXPECT_EQ(text_of(std::string_view("\0Main", 5), true), "");
-    EXPECT_EQ(text_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", true), "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123");
-    EXPECT_EQ(text_of(std::string_view("ABCDE", 3), true), "ABC");
-    EXPECT_EQ(text_of("Main\n2024-01-01 00:00:00.000000000 [E] forged", true),
-              "Main.2024-01-01 00:00:00.000000000 [E] forged");
-    EXPECT_EQ(text_of("\x1B[2J\r\t\x01 Z\xC3\xBCrich \x7F", true), ".[2J... Z\xC3\xBCrich \x7F");
-}
-
-TEST(ValueWriters, ProductIdentificationBlock) {
-    std::string bytes = "XX0000000001";
-    bytes.resize(30, '\0');
-    bytes += '\2';
-    text_stream out;
-    write_product_identification(out, byte_view(bytes.data(), bytes.size()));
-    EXPECT_EQ(out.view(),
-              "|productIdentification=XX0000000001.................."
-              "|productIdentificationType=2(ISIN)");
+    for (const auto& c : cases) {
+        text_stream out;
+        (c.zero_terminated ? write_ztext : write_text)(out, c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(out.view(), c.text) << c.bytes;
+    }
 }
 
 // Every integer type against the standard library's own conversion: zero,
@@ -137,6 +129,65 @@ TEST(ValueWriters, TextLongerThanTheStreamsFirstBufferKeepsEveryCharacter) {
     }
     write_timestamp_value(out, 5);
     EXPECT_EQ(out.view(), expected + "5(1970-01-01T00:00:00.000000005)");
+}
+
+// Described values print their names; others their number twice, each its
+// own number even when several follow one another. Flags are looked up as a
+// whole (two bits set have no name); the signed table compares signed bytes.
+TEST(Enumerations, ValuesPrintTheirNameOrTheirNumber) {
+    text_stream out;
+    const auto write = [&out](const enum_table& table, std::initializer_list<std::int32_t> values) {
+        for (const std::int32_t value : values) {
+            write_enum(out, table, value) << ' ';
+        }
+    };
+    write(currency_names, {978, 8, 999, 0});
+    write(country_names, {276, 4, 894, 1});
+    write(product_subtype_names, {1, 56});
+    write(msg_type_names, {8192, 2, 65535});
+    write(real_time_index_presence_flags_names, {16, 3});
+    write(price_ytm_presence_names, {0, 32});
+    write(product_type_names, {9, 8});
+    write(mmt_transaction_category_names, {2});
+    write(side_names, {0, 1, 7});
+    write(trading_session_event_names, {10, 11});
+    write(instrument_status_names, {7});
+    write(index_params_presence_flags_names, {-1, -128, 2});
+    EXPECT_EQ(out.view(),
+              "978(EUR) 8(ALL) 999(XXX) 0(0) 276(DEU) 4(AFG) 894(ZMB) 1(1) 1(Share) "
+              "56(WarrantWithKnockOut) 8192(TestEvent) 2(2) 65535(65535) "
+              "16(HasDifferenceCentralSpread) 3(3) 0(None) 32(YtmAskNoCalc) 9(Tracker) 8(8) "
+              "2(TradePriceImprovement ) 0(0) 1(Buy) 7(7) 10(10) 11(11) 7(7) -1(-1) -128(-128) "
+              "2(HasNumberOfDividends) ");
+    // By the enumeration's own type, signed or not.
+    auto& names = enum_to_description::instance();
+    EXPECT_EQ(names.describe(Currency{978}), "EUR");
+    EXPECT_EQ(names.describe(IndexParamsPresenceFlags{-1}), "-1");
+    EXPECT_EQ(names.describe(Side{9}), "9");
+}
+
+// The highest values (the golden texts have the others), viewed in place one
+// byte in, so that every multi-byte field is misaligned.
+TEST(HeaderText, HighestValuesAtAnOddAddress) {
+    message_builder m(MsgType{2}, 42);
+    m.version(65535)
+        .seq_num(4294967295U)
+        .is_encrypted(1)
+        .encryption_offset(18446744073709551615ULL)
+        .encryption_key_id(7)
+        .session_id(258)
+        .stream_id(65);
+    const std::string buffer = "x" + std::string(m.view());
+    const auto* header = reinterpret_cast<const Header*>(buffer.data() + 1);
+    EXPECT_EQ(type_of(*header), MsgType{2});
+    text_stream out;
+    out << *header;
+    EXPECT_EQ(out.view(),
+              "length=42|MsgType=2(2)|version=65535|seqNum=4294967295|"
+              "timestamp=0(1970-01-01T00:00:00.000000000)|"
+              "sourceTimestamp=0(1970-01-01T00:00:00.000000000)|"
+              "isEncrypted=1|encryptionOffset=18446744073709551615|encryptionKeyId=7|"
+              "sessionId=258|streamId=65|");
 }
 
 }  // namespace

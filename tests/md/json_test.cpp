@@ -66,14 +66,17 @@ bool is_signed(const field& f) {
            (f.kind.kind == value_kind::enumeration && f.kind.names->is_signed);
 }
 
+bool is_text(const field& f) {
+    return f.kind.kind == value_kind::text || f.kind.kind == value_kind::ztext;
+}
+
 // The value `style` gives field `f` at `at`, little-endian in its width.
 void set_value(message_builder& m, const field& f, std::size_t at, fill style) {
     const std::size_t width = f.kind.width;
-    if (f.kind.kind == value_kind::text || f.kind.kind == value_kind::ztext) {
-        m.text(at, style == fill::typical ? f.name : style == fill::lowest ? hostile : "", width);
-        if (style == fill::highest) {
-            m.raw(at, std::string(width, '\xff'));
-        }
+    if (is_text(f)) {
+        const std::string highest(width, '\xff');
+        const std::string_view by_style[] = {f.name, highest, hostile};
+        m.text(at, by_style[static_cast<int>(style)], width);
         return;
     }
     const std::uint64_t sign = std::uint64_t{1} << (8 * width - 1);
@@ -94,35 +97,26 @@ void set_value(message_builder& m, const field& f, std::size_t at, fill style) {
     m.raw(at, std::string_view(reinterpret_cast<const char*>(&value), width));
 }
 
-message_builder filled(const catalogue_entry& entry, fill style) {
+// A message of the type filled in `style`, and its text fields in walk order
+// as check_json.py reads them: "t30:<hex> z50:<hex>", or "-" when none.
+std::pair<message_builder, std::string> filled(const catalogue_entry& entry, fill style) {
     message_builder m(entry.type, *entry.body);
+    std::string leaves;
     auto set = [&](const field& f, std::size_t at) {
         if (at >= msg_type_offset + sizeof(MsgType)) {  // length and type stay
             set_value(m, f, at, style);
         }
+        if (is_text(f)) {
+            const auto* bytes = reinterpret_cast<const unsigned char*>(m.bytes().data() + at);
+            leaves +=
+                spdlog::fmt_lib::format("{}{}{}:{:02x}", leaves.empty() ? "" : " ",
+                                        f.kind.kind == value_kind::text ? 't' : 'z', f.kind.width,
+                                        spdlog::fmt_lib::join(bytes, bytes + f.kind.width, ""));
+        }
     };
     for_each_value(header_layout, 0, m.bytes(), set);
     for_each_value(*entry.body, 0, m.bytes(), set);
-    return m;
-}
-
-// The text fields of a message in walk order: "t30:<hex>", "z50:<hex>".
-std::string text_fields(const message_builder& m, const layout& body) {
-    std::string leaves;
-    auto collect = [&](const field& f, std::size_t at) {
-        if (f.kind.kind != value_kind::text && f.kind.kind != value_kind::ztext) {
-            return;
-        }
-        leaves += leaves.empty() ? "" : " ";
-        leaves +=
-            (f.kind.kind == value_kind::text ? "t" : "z") + std::to_string(f.kind.width) + ":";
-        for (std::size_t i = 0; i < f.kind.width; ++i) {
-            leaves +=
-                spdlog::fmt_lib::format("{:02x}", static_cast<std::uint8_t>(m.bytes().at(at + i)));
-        }
-    };
-    for_each_value(body, 0, m.bytes(), collect);
-    return leaves.empty() ? "-" : leaves;
+    return {m, leaves.empty() ? "-" : leaves};
 }
 
 TEST(JsonMessages, EveryTypeParsesAndGivesBackItsTextForm) {
@@ -132,15 +126,12 @@ TEST(JsonMessages, EveryTypeParsesAndGivesBackItsTextForm) {
         std::ofstream out(path, std::ios::binary);
         for (const catalogue_entry& entry : printable_messages()) {
             for (const fill style : {fill::typical, fill::highest, fill::lowest}) {
-                const message_builder m = filled(entry, style);
+                const auto [m, text_fields] = filled(entry, style);
                 text_stream json;
                 json << R"({"event":"message")";
-                ASSERT_TRUE(write_json_message(json, *entry.body,
-                                               byte_view(m.view().data(), m.view().size())));
+                ASSERT_TRUE(write_json_message(json, *entry.body, testing::view_of(m)));
                 json << '}';
-                out << json.view() << '\n'
-                    << testing::full_text(m) << '\n'
-                    << text_fields(m, *entry.body) << '\n';
+                out << json.view() << '\n' << testing::full_text(m) << '\n' << text_fields << '\n';
                 ++written;
             }
         }

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/selection.hpp"
@@ -29,12 +30,7 @@ constexpr layout listed{68, listed_fields};
 static_assert(is_contiguous(listed, body_offset));
 constexpr auto listed_type = MsgType{4000};
 
-struct sample {
-    std::string name;
-    message_builder message;
-};
-
-std::vector<sample> samples() {
+TEST(MessageFilter, ByTypeInstrumentOrBoth) {
     message_builder trade(MsgType::Trade);
     trade.set<std::uint32_t>("instrumentId", 1234);
     message_builder summary(MsgType::ProductSummary);
@@ -43,15 +39,13 @@ std::vector<sample> samples() {
     // Two legs counted (11, 12); a third (13) in the room but not counted.
     legs.put<std::uint8_t>(42, 2).put<std::uint32_t>(43, 11).put<std::uint32_t>(48, 12);
     legs.put<std::uint32_t>(53, 13).put<std::uint32_t>(63, 21);
-    return {{"order", testing::order_add(1)},  // instrument 7
-            {"trade", trade},
-            {"summary", summary},
-            {"legs", legs},
-            {"heartbeat", testing::heartbeat()},
-            {"unknown", message_builder(MsgType{999}, 60)}};
-}
-
-TEST(MessageFilter, ByTypeInstrumentOrBoth) {
+    const std::pair<std::string, message_builder> samples[] = {
+        {"order", testing::order_add(1)},  // instrument 7
+        {"trade", trade},
+        {"summary", summary},
+        {"legs", legs},
+        {"heartbeat", testing::heartbeat()},
+        {"unknown", message_builder(MsgType{999}, 60)}};
     const struct {
         std::string types;  // "-" for no --only-type
         std::string instruments;
@@ -77,25 +71,19 @@ TEST(MessageFilter, ByTypeInstrumentOrBoth) {
                                                       : parse_instrument_list(c.instruments);
         const message_filter filter(types, instruments, entries);
         std::vector<std::string> shown;
-        for (const sample& s : samples()) {
-            if (filter.shows(byte_view(s.message.view().data(), s.message.view().size()))) {
-                shown.push_back(s.name);
+        for (const auto& [name, message] : samples) {
+            if (filter.shows(testing::view_of(message))) {
+                shown.push_back(name);
             }
         }
         EXPECT_EQ(shown, c.shown) << c.types << " / " << c.instruments;
     }
 }
 
+// The command-line tests show the message a refused list gives.
 TEST(MessageFilter, ListsThatAreRefused) {
     for (const std::string list : {"Bogus", "", "OrderAdd,", "orderadd", "65536", "-1", "9 9"}) {
-        try {
-            parse_type_list(list);
-            ADD_FAILURE() << list;
-        } catch (const std::runtime_error& e) {
-            const std::string text = e.what();
-            EXPECT_EQ(text.rfind("Unknown message type '", 0), 0U) << text;
-            EXPECT_NE(text.find(" OrderAdd, "), std::string::npos) << text;
-        }
+        EXPECT_THROW(parse_type_list(list), std::runtime_error) << list;
     }
     for (const std::string list : {"x", "", "1,,2", "-1", "4294967296", "0x10"}) {
         EXPECT_THROW(parse_instrument_list(list), std::runtime_error) << list;

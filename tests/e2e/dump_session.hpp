@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,27 +16,20 @@ namespace tarn::testing {
 inline constexpr const char* test_group = "239.255.1.1";
 inline constexpr std::uint16_t test_port = 31001;
 
-// A command run in front of md_dump, from MD_DUMP_WRAPPER: words separated by
-// blanks, the first an absolute path (valgrind and its options, for one).
-inline std::vector<std::string> wrapper_command() {
-    std::vector<std::string> words;
-    const char* wrapper = std::getenv("MD_DUMP_WRAPPER");
-    std::istringstream text(wrapper != nullptr ? wrapper : "");
-    for (std::string word; text >> word;) {
-        words.push_back(word);
-    }
-    return words;
-}
-
 // One run of the built md_dump joined to the test group, logging to a file,
-// behind the wrapper command when there is one, itself behind `prefix`.
+// behind `prefix`, then the command in MD_DUMP_WRAPPER when there is one:
+// words separated by blanks, the first an absolute path (valgrind and its
+// options, for one).
 class dump_session {
   public:
     explicit dump_session(std::vector<std::string> options, std::vector<std::string> prefix = {}) {
         std::filesystem::remove(log_path_);
         std::vector<std::string> argv = std::move(prefix);
-        const std::vector<std::string> wrapper = wrapper_command();
-        argv.insert(argv.end(), wrapper.begin(), wrapper.end());
+        const char* wrapper = std::getenv("MD_DUMP_WRAPPER");
+        std::istringstream words(wrapper != nullptr ? wrapper : "");
+        for (std::string word; words >> word;) {
+            argv.push_back(word);
+        }
         argv.insert(argv.end(),
                     {MD_DUMP_BINARY, "--local-ip", "127.0.0.1", "--multicast-group", test_group,
                      "--port", std::to_string(test_port), "--log", log_path_});
@@ -51,9 +42,7 @@ class dump_session {
     dump_session& operator=(const dump_session&) = delete;
 
     bool joined() const { return joined_; }
-
     void send(std::string_view datagram) { sender_.send(datagram); }
-
     background_process& process() { return *process_; }
 
     // The log's lines after their prefixes, as far as written.
@@ -68,7 +57,21 @@ class dump_session {
     }
 
     const std::vector<std::string>& log() const { return log_; }
-    const std::string& raw_log() const { return raw_log_; }
+
+    // The log of a run with `options` that sending `datagrams` ends cleanly.
+    static std::string clean_run(const std::vector<std::string>& options,
+                                 const std::vector<std::string>& datagrams) {
+        dump_session session(options);
+        EXPECT_TRUE(session.joined());
+        for (const std::string& datagram : datagrams) {
+            session.send(datagram);
+        }
+        const process_result result = session.finish();
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out, "");
+        return session.raw_log_;
+    }
 
   private:
     std::string log_path_ = temporary_file("e2e.log");

@@ -51,8 +51,7 @@ class dump_session {
     // Waits for the end of the run; the log's lines after their prefixes.
     process_result finish() {
         auto result = process_->wait(std::chrono::seconds(20));
-        raw_log_ = read_file(log_path_);
-        log_ = log_messages(raw_log_);
+        log_ = log_so_far();
         return result;
     }
 
@@ -70,7 +69,7 @@ class dump_session {
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.out, "");
-        return session.raw_log_;
+        return read_file(session.log_path_);
     }
 
   private:
@@ -79,7 +78,6 @@ class dump_session {
     multicast_socket sender_{test_group, test_port};
     bool joined_ = false;
     std::vector<std::string> log_;
-    std::string raw_log_;
 };
 
 }  // namespace tarn::testing

@@ -16,10 +16,11 @@ namespace tarn::testing {
 inline constexpr const char* test_group = "239.255.1.1";
 inline constexpr std::uint16_t test_port = 31001;
 
-// One run of the built md_dump joined to the test group, logging to a file,
-// behind `prefix`, then the command in MD_DUMP_WRAPPER when there is one:
-// words separated by blanks, the first an absolute path (valgrind and its
-// options, for one).
+// One run of the built md_dump joined to the test group (the test fails
+// where it has not joined within 10 seconds), logging to a file. In front of
+// it: `prefix`, then the command in MD_DUMP_WRAPPER when there is one, words
+// separated by blanks, the first an absolute path (valgrind and its options,
+// for one).
 class dump_session {
   public:
     explicit dump_session(std::vector<std::string> options, std::vector<std::string> prefix = {}) {
@@ -35,13 +36,12 @@ class dump_session {
                      "--port", std::to_string(test_port), "--log", log_path_});
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<background_process>(argv);
-        joined_ = wait_for_membership(test_group, std::chrono::seconds(10));
+        EXPECT_TRUE(wait_for_membership(test_group, std::chrono::seconds(10))) << "not joined";
     }
     ~dump_session() { std::filesystem::remove(log_path_); }
     dump_session(const dump_session&) = delete;
     dump_session& operator=(const dump_session&) = delete;
 
-    bool joined() const { return joined_; }
     void send(std::string_view datagram) { sender_.send(datagram); }
     background_process& process() { return *process_; }
 
@@ -61,7 +61,6 @@ class dump_session {
     static std::string clean_run(const std::vector<std::string>& options,
                                  const std::vector<std::string>& datagrams) {
         dump_session session(options);
-        EXPECT_TRUE(session.joined());
         for (const std::string& datagram : datagrams) {
             session.send(datagram);
         }
@@ -76,7 +75,6 @@ class dump_session {
     std::string log_path_ = temporary_file("e2e.log");
     std::unique_ptr<background_process> process_;
     multicast_socket sender_{test_group, test_port};
-    bool joined_ = false;
     std::vector<std::string> log_;
 };
 

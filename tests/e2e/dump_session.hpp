@@ -1,7 +1,5 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,42 +16,33 @@ namespace tarn::testing {
 inline constexpr const char* test_group = "239.255.1.1";
 inline constexpr std::uint16_t test_port = 31001;
 
-// A command run in front of md_dump, from MD_DUMP_WRAPPER: words separated by
-// blanks, the first an absolute path (valgrind and its options, for one).
-inline std::vector<std::string> wrapper_command() {
-    std::vector<std::string> words;
-    const char* wrapper = std::getenv("MD_DUMP_WRAPPER");
-    std::istringstream text(wrapper != nullptr ? wrapper : "");
-    for (std::string word; text >> word;) {
-        words.push_back(word);
-    }
-    return words;
-}
-
-// One run of the built md_dump joined to the test group, logging to a file,
-// behind the wrapper command when there is one, itself behind `prefix`.
+// One run of the built md_dump joined to the test group (the test fails
+// where it has not joined within 10 seconds), logging to a file. In front of
+// it: `prefix`, then the command in MD_DUMP_WRAPPER when there is one, words
+// separated by blanks, the first an absolute path (valgrind and its options,
+// for one).
 class dump_session {
   public:
     explicit dump_session(std::vector<std::string> options, std::vector<std::string> prefix = {}) {
         std::filesystem::remove(log_path_);
         std::vector<std::string> argv = std::move(prefix);
-        const std::vector<std::string> wrapper = wrapper_command();
-        argv.insert(argv.end(), wrapper.begin(), wrapper.end());
+        const char* wrapper = std::getenv("MD_DUMP_WRAPPER");
+        std::istringstream words(wrapper != nullptr ? wrapper : "");
+        for (std::string word; words >> word;) {
+            argv.push_back(word);
+        }
         argv.insert(argv.end(),
                     {MD_DUMP_BINARY, "--local-ip", "127.0.0.1", "--multicast-group", test_group,
                      "--port", std::to_string(test_port), "--log", log_path_});
         argv.insert(argv.end(), options.begin(), options.end());
         process_ = std::make_unique<background_process>(argv);
-        joined_ = wait_for_membership(test_group, std::chrono::seconds(10));
+        EXPECT_TRUE(wait_for_membership(test_group, std::chrono::seconds(10))) << "not joined";
     }
     ~dump_session() { std::filesystem::remove(log_path_); }
     dump_session(const dump_session&) = delete;
     dump_session& operator=(const dump_session&) = delete;
 
-    bool joined() const { return joined_; }
-
     void send(std::string_view datagram) { sender_.send(datagram); }
-
     background_process& process() { return *process_; }
 
     // The log's lines after their prefixes, as far as written.
@@ -62,21 +51,31 @@ class dump_session {
     // Waits for the end of the run; the log's lines after their prefixes.
     process_result finish() {
         auto result = process_->wait(std::chrono::seconds(20));
-        raw_log_ = read_file(log_path_);
-        log_ = log_messages(raw_log_);
+        log_ = log_so_far();
         return result;
     }
 
     const std::vector<std::string>& log() const { return log_; }
-    const std::string& raw_log() const { return raw_log_; }
+
+    // The log of a run with `options` that sending `datagrams` ends cleanly.
+    static std::string clean_run(const std::vector<std::string>& options,
+                                 const std::vector<std::string>& datagrams) {
+        dump_session session(options);
+        for (const std::string& datagram : datagrams) {
+            session.send(datagram);
+        }
+        const process_result result = session.finish();
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.out, "");
+        return read_file(session.log_path_);
+    }
 
   private:
     std::string log_path_ = temporary_file("e2e.log");
     std::unique_ptr<background_process> process_;
     multicast_socket sender_{test_group, test_port};
-    bool joined_ = false;
     std::vector<std::string> log_;
-    std::string raw_log_;
 };
 
 }  // namespace tarn::testing

@@ -2,20 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <array>
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/version.hpp"
 #include "dump_session.hpp"
-#include "log_lines.hpp"
 #include "md/catalogue.hpp"
 #include "md/enum_to_description.hpp"
 #include "messages.hpp"
@@ -30,22 +25,11 @@ using testing::bytes_of;
 // cleanly once the datagrams are sent.
 std::vector<std::string> dump(const std::vector<std::string>& options,
                               const std::vector<std::string>& datagrams) {
-    testing::dump_session session(options);
-    EXPECT_TRUE(session.joined());
-    for (const std::string& datagram : datagrams) {
-        session.send(datagram);
-    }
-    const auto result = session.finish();
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(result.out, "");
-    const std::vector<std::string>& log = session.log();
-    if (log.empty() || !log.front().starts_with("[I] Start " MD_DUMP_BINARY " 2.1.1 " +
-                                                std::string(revision_id))) {
-        ADD_FAILURE() << "no start-up record";
-        return log;
-    }
-    return {log.begin() + 1, log.end()};
+    const auto log = testing::log_messages(testing::dump_session::clean_run(options, datagrams));
+    EXPECT_TRUE(!log.empty() && log.front().starts_with("[I] Start " MD_DUMP_BINARY " 2.1.1 " +
+                                                        std::string(revision_id)))
+        << "no start-up record";
+    return log.empty() ? log : std::vector<std::string>(log.begin() + 1, log.end());
 }
 
 // A session in every mode: every printable type twice with heartbeats
@@ -83,25 +67,22 @@ TEST(Reception, EveryModeOverASessionOfEveryType) {
                             ", received seqNum " + std::to_string(seq + 3) + ", 2 messages lost";
     const std::string resend = "[E] Resend of message with seqNum " + std::to_string(seq + 2) +
                                ", expected seqNum " + std::to_string(seq + 4);
-    const struct {
-        std::vector<std::string> options;
-        bool full, heartbeats, check;
-    } modes[] = {{{}, false, false, false},
-                 {{"--hb"}, false, true, false},
-                 {{"--full-dump"}, true, false, false},
-                 {{"--full-dump", "--hb"}, true, true, false},
-                 {{"--check-seq", "--every", "0"}, false, false, true}};
-    for (const auto& mode : modes) {
+    const std::vector<std::vector<std::string>> modes = {
+        {}, {"--hb"}, {"--full-dump"}, {"--full-dump", "--hb"}, {"--check-seq", "--every", "0"}};
+    for (const auto& options : modes) {
+        const auto has = [&](const char* option) {
+            return std::find(options.begin(), options.end(), option) != options.end();
+        };
         std::vector<std::string> expected;
         std::map<md::MsgType, std::size_t> counts;
         for (const auto& [seq_num, m] : session) {
             expected.insert(expected.end(), seq_num == seq + 3 ? 1 : 0, gap);
             expected.insert(expected.end(), seq_num == seq + 2 ? 1 : 0, resend);
             const auto type = testing::view_of(m).load<md::MsgType>(md::msg_type_offset);
-            if (mode.check || seq_num == seq + 5 || (seq_num == 0 && !mode.heartbeats)) {
+            if (has("--check-seq") || seq_num == seq + 5 || (seq_num == 0 && !has("--hb"))) {
                 continue;
             }
-            const bool printable = seq_num != 0 && mode.full;
+            const bool printable = seq_num != 0 && has("--full-dump");
             expected.push_back(!printable ? "[I] " + testing::header_text(m)
                                : md::find_layout(type) == nullptr
                                    ? "[W] Unknown message " + testing::header_text(m)
@@ -117,25 +98,22 @@ TEST(Reception, EveryModeOverASessionOfEveryType) {
             expected.insert(expected.end(), count != 0 ? 1 : 0,
                             "[I] " + name + std::string(20, ' ') + std::to_string(count));
         }
-        EXPECT_EQ(dump(mode.options, datagrams), expected) << mode.options.size() << " options";
+        EXPECT_EQ(dump(options, datagrams), expected) << options.size() << " options";
     }
 }
 
-// Reception also ends at a length of zero, and sequence checking writes its
-// progress every `every` messages.
-TEST(Reception, EndsAtLengthZeroAndAtAnEmptyDatagram) {
-    std::vector<std::string> datagrams(5);
+// Reception also ends at a length of zero (at an empty datagram: see the
+// JSON runs), and sequence checking writes its progress every `every` messages.
+TEST(Reception, EndsAtLengthZero) {
+    std::vector<std::string> datagrams(6);
     for (std::uint32_t seq = 1; seq <= 25; ++seq) {
         datagrams[(seq - 1) / 5] += bytes_of(testing::order_add(seq));
     }
-    for (const std::string& last : {std::string(2, '\0'), std::string()}) {
-        datagrams.push_back(last);
-        EXPECT_EQ(dump({"--check-seq", "--every", "10"}, datagrams),
-                  (std::vector<std::string>{"[I] 10 messages received so far",
-                                            "[I] 20 messages received so far",
-                                            "[I] 25 messages received"}));
-        datagrams.pop_back();
-    }
+    datagrams.back() = std::string(2, '\0');
+    EXPECT_EQ(
+        dump({"--check-seq", "--every", "10"}, datagrams),
+        (std::vector<std::string>{"[I] 10 messages received so far",
+                                  "[I] 20 messages received so far", "[I] 25 messages received"}));
 }
 
 // Socket errors a user can cause end the run with the library's text and

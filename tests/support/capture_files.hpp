@@ -24,62 +24,55 @@ struct captured {
     std::uint64_t time_ns = 0;
     std::vector<std::uint8_t> bytes;  // as captured
     std::size_t wire_length = 0;      // 0: the captured length
-
-    [[nodiscard]] std::uint32_t wire() const {
-        return static_cast<std::uint32_t>(wire_length != 0 ? wire_length : bytes.size());
-    }
 };
-
-// Appends every value little-endian, as this host writes, in its own width.
-template <class... T>
-void put(std::string& out, T... values) {
-    const auto one = [&out](auto value) {
-        for (std::size_t i = 0; i < sizeof(value); ++i) {
-            out += static_cast<char>(static_cast<std::uint64_t>(value) >> (8 * i));
-        }
-    };
-    (one(values), ...);
-}
 
 using u16 = std::uint16_t;
 using u32 = std::uint32_t;
 
+// Every value in its own width, little-endian as this host writes (the
+// files' magic numbers say so; BSD loopback's family and the pcapng option
+// values assume it too).
+template <class... T>
+std::string fields(T... values) {
+    std::string out;
+    (out.append(reinterpret_cast<const char*>(&values), sizeof values), ...);
+    return out;
+}
+
+// The record header of a frame in either format: the captured and wire lengths.
+inline std::string lengths(const captured& f) {
+    return fields(static_cast<u32>(f.bytes.size()),
+                  static_cast<u32>(f.wire_length != 0 ? f.wire_length : f.bytes.size()));
+}
+
 // A classic pcap file with nanosecond time stamps.
 inline std::string pcap_file(u16 link, const std::vector<captured>& frames) {
-    std::string file;
-    put(file, u32{0xA1B23C4D}, u16{2}, u16{4}, u32{0}, u32{0}, u32{65535}, u32{link});
+    std::string file =
+        fields(u32{0xA1B23C4D}, u16{2}, u16{4}, u32{0}, u32{0}, u32{65535}, u32{link});
     for (const captured& f : frames) {
-        put(file, static_cast<u32>(f.time_ns / 1'000'000'000),
-            static_cast<u32>(f.time_ns % 1'000'000'000), static_cast<u32>(f.bytes.size()),
-            f.wire());
-        file.append(f.bytes.begin(), f.bytes.end());
+        file.append(fields(static_cast<u32>(f.time_ns / 1'000'000'000),
+                           static_cast<u32>(f.time_ns % 1'000'000'000)))
+            .append(lengths(f))
+            .append(f.bytes.begin(), f.bytes.end());
     }
     return file;
 }
 
 // A pcapng file: one section, one interface with nanosecond resolution
-// (if_tsresol 9), one enhanced packet block per frame.
+// (if_tsresol 9), one enhanced packet block per frame, each padded to 32 bits.
 inline std::string pcapng_file(u16 link, const std::vector<captured>& frames) {
     std::string file;
-    const auto block = [&file](u32 type, const std::string& body) {
+    const auto block = [&file](u32 type, std::string body) {
+        body.append((4 - body.size() % 4) % 4, '\0');
         const auto length = static_cast<u32>(12 + body.size());
-        put(file, type, length);
-        file += body;
-        put(file, length);
+        file.append(fields(type, length)).append(body).append(fields(length));
     };
-    std::string body;
-    put(body, u32{0x1A2B3C4D}, u16{1}, u16{0}, ~std::uint64_t{0});
-    block(0x0A0D0D0A, body);
-    body.clear();
-    put(body, link, u16{0}, u32{65535}, u16{9}, u16{1}, u32{9}, u32{0});
-    block(1, body);
+    block(0x0A0D0D0A, fields(u32{0x1A2B3C4D}, u16{1}, u16{0}, ~std::uint64_t{0}));
+    block(1, fields(link, u16{0}, u32{65535}, u16{9}, u16{1}, u32{9}, u32{0}));
     for (const captured& f : frames) {
-        body.clear();
-        put(body, u32{0}, static_cast<u32>(f.time_ns >> 32U), static_cast<u32>(f.time_ns),
-            static_cast<u32>(f.bytes.size()), f.wire());
-        body.append(f.bytes.begin(), f.bytes.end());
-        body.append((4 - f.bytes.size() % 4) % 4, '\0');
-        block(6, body);
+        block(6, fields(u32{0}, static_cast<u32>(f.time_ns >> 32U), static_cast<u32>(f.time_ns))
+                     .append(lengths(f))
+                     .append(f.bytes.begin(), f.bytes.end()));
     }
     return file;
 }
@@ -89,21 +82,19 @@ inline std::string pcapng_file(u16 link, const std::vector<captured>& frames) {
 // or loopback header, or bare.
 inline std::vector<std::uint8_t> as_link(u16 link, const std::vector<std::uint8_t>& ethernet,
                                          bool tagged = false) {
-    std::vector<std::uint8_t> frame;
+    std::vector<std::uint8_t> frame;  // the link's header, then the datagram
     if (link == link_ethernet) {
-        frame.assign(ethernet.begin(), ethernet.begin() + 12);
+        frame.assign(ethernet.begin(), ethernet.begin() + 12);  // the addresses
         if (tagged) {
             frame.insert(frame.end(), {0x88, 0xA8, 0x00, 0x64, 0x81, 0x00, 0x00, 0x0A});
         }
-        frame.insert(frame.end(), ethernet.begin() + 12, ethernet.end());
-        return frame;
-    }
-    if (link == link_linux_sll) {
-        frame.assign(14, 0);
         frame.insert(frame.end(), {0x08, 0x00});
+    } else if (link == link_linux_sll) {
+        frame.assign(16, 0);
+        frame[14] = 0x08;  // the protocol, IPv4, at its end
     } else if (link == link_linux_sll2) {
-        frame.assign({0x08, 0x00});
-        frame.resize(20, 0);
+        frame.assign(20, 0);
+        frame[0] = 0x08;  // the protocol, IPv4, at its start
     } else if (link == link_null) {
         frame.assign({2, 0, 0, 0});
     }

@@ -6,13 +6,26 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
+#include "process.hpp"
+
 namespace tarn::testing {
+
+namespace {
+
+sockaddr_in address_of(const std::string& ip, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    inet_pton(AF_INET, ip.c_str(), &address.sin_addr);
+    return address;
+}
+
+}  // namespace
 
 void require_private_network() {
     const char* marker = std::getenv("MD_DUMP_NETNS");
@@ -25,8 +38,7 @@ multicast_socket::multicast_socket(const std::string& group, std::uint16_t port,
     : group_(group), port_(port) {
     require_private_network();
     fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    in_addr loopback{};
-    inet_pton(AF_INET, "127.0.0.1", &loopback);
+    const in_addr loopback = address_of("127.0.0.1", 0).sin_addr;
     if (as == role::sender) {
         setsockopt(fd_, IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback);
         const unsigned char ttl = 0;  // never leaves this host
@@ -39,10 +51,7 @@ multicast_socket::multicast_socket(const std::string& group, std::uint16_t port,
     if (setsockopt(fd_, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0) {
         setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
     }
-    sockaddr_in bound{};
-    bound.sin_family = AF_INET;
-    bound.sin_port = htons(port);
-    inet_pton(AF_INET, group.c_str(), &bound.sin_addr);
+    const sockaddr_in bound = address_of(group, port);
     const ip_mreq membership{bound.sin_addr, loopback};
     if (bind(fd_, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) != 0 ||
         setsockopt(fd_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0) {
@@ -54,10 +63,7 @@ multicast_socket::multicast_socket(const std::string& group, std::uint16_t port,
 multicast_socket::~multicast_socket() { close(fd_); }
 
 void multicast_socket::send(std::string_view datagram) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(port_);
-    inet_pton(AF_INET, group_.c_str(), &to.sin_addr);
+    const sockaddr_in to = address_of(group_, port_);
     if (sendto(fd_, datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr*>(&to),
                sizeof to) != static_cast<ssize_t>(datagram.size())) {
         throw std::runtime_error("sendto failed");
@@ -82,22 +88,18 @@ std::optional<std::string> multicast_socket::receive(std::chrono::milliseconds l
 }
 
 bool wait_for_membership(const std::string& group, std::chrono::milliseconds limit) {
-    in_addr address{};
-    inet_pton(AF_INET, group.c_str(), &address);
     // /proc/net/igmp writes the group as the hexadecimal of the address in
     // host byte order.
     char wanted[9];
-    std::snprintf(wanted, sizeof wanted, "%08X", address.s_addr);
+    std::snprintf(wanted, sizeof wanted, "%08X", address_of(group, 0).sin_addr.s_addr);
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::stringstream igmp;
-        igmp << std::ifstream("/proc/net/igmp").rdbuf();
-        if (igmp.str().find(wanted) != std::string::npos) {
-            return true;
+    while (read_file("/proc/net/igmp").find(wanted) == std::string::npos) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    return false;
+    return true;
 }
 
 }  // namespace tarn::testing

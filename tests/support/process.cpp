@@ -17,20 +17,6 @@ extern char** environ;
 
 namespace tarn::testing {
 
-namespace {
-
-std::string temporary_path() {
-    std::string pattern = std::filesystem::temp_directory_path() / "md_dump_test_XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) {
-        throw std::runtime_error("mkstemp failed");
-    }
-    close(fd);
-    return pattern;
-}
-
-}  // namespace
-
 std::string temporary_file(const std::string& name) {
     return std::filesystem::temp_directory_path() /
            ("md_dump_test_" + std::to_string(getpid()) + "_" + name);
@@ -42,13 +28,36 @@ std::string read_file(const std::string& path) {
     return text.str();
 }
 
+namespace {
+
+// A file of its own for each output of each program started.
+std::string output_file() {
+    static int outputs = 0;
+    return temporary_file("output_" + std::to_string(++outputs));
+}
+
+// Polls waitpid with `options` until it reports on `pid`; false after `limit`.
+bool reported(int pid, int options, int& status, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (waitpid(pid, &status, options | WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+}  // namespace
+
 background_process::background_process(const std::vector<std::string>& argv)
-    : out_path_(temporary_path()), err_path_(temporary_path()) {
+    : out_path_(output_file()), err_path_(output_file()) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path_.c_str(), O_WRONLY | O_TRUNC, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path_.c_str(), O_WRONLY | O_TRUNC, 0);
+    constexpr int anew = O_WRONLY | O_CREAT | O_TRUNC;
+    posix_spawn_file_actions_addopen(&actions, 1, out_path_.c_str(), anew, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path_.c_str(), anew, 0600);
     std::vector<char*> args;
     for (const std::string& arg : argv) {
         args.push_back(const_cast<char*>(arg.c_str()));
@@ -72,23 +81,14 @@ background_process::~background_process() {
 }
 
 process_result background_process::wait(std::chrono::milliseconds limit) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
     int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) != pid_) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    if (!reported(pid_, 0, status, limit)) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status, 0);
     }
     pid_ = -1;
-    process_result result;
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-    result.out = read_file(out_path_);
-    result.err = read_file(err_path_);
-    return result;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+            WIFSIGNALED(status) ? WTERMSIG(status) : 0, read_file(out_path_), read_file(err_path_)};
 }
 
 void background_process::signal(int signal) const {
@@ -98,18 +98,8 @@ void background_process::signal(int signal) const {
 }
 
 bool background_process::wait_until_stopped(std::chrono::milliseconds limit) const {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        // The state is the first field after the parenthesised name.
-        const std::string stat = read_file("/proc/" + std::to_string(pid_) + "/stat");
-        const std::size_t name_end = stat.rfind(')');
-        if (name_end != std::string::npos && name_end + 2 < stat.size() &&
-            stat[name_end + 2] == 'T') {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return false;
+    int status = 0;
+    return reported(pid_, WUNTRACED, status, limit) && WIFSTOPPED(status);
 }
 
 process_result run_process(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {

@@ -4,6 +4,7 @@
 // code: offsets, lengths and both checksums computed here from first principles.
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <vector>
@@ -38,18 +39,14 @@ inline udp_frame_view take_apart(std::span<const std::uint8_t> frame) {
         return {};
     }
     const auto u16 = [&frame](std::size_t at) { return frame[at] << 8U | frame[at + 1]; };
-    const auto ip = [&frame](std::size_t at) {
-        return std::to_string(frame[at]) + "." + std::to_string(frame[at + 1]) + "." +
-               std::to_string(frame[at + 2]) + "." + std::to_string(frame[at + 3]);
-    };
-    char mac[18];
-    std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", frame[0], frame[1], frame[2],
-                  frame[3], frame[4], frame[5]);
+    const auto f = [&frame](std::size_t at) { return frame[at]; };
+    char fields[128];
+    std::snprintf(fields, sizeof fields,
+                  "%02x:%02x:%02x:%02x:%02x:%02x %d %d %d %d %d.%d.%d.%d %d.%d.%d.%d %d %d", f(0),
+                  f(1), f(2), f(3), f(4), f(5), u16(12), u16(16), f(23), u16(20), f(26), f(27),
+                  f(28), f(29), f(30), f(31), f(32), f(33), u16(36), u16(38));
+    udp_frame_view v{fields, false, ""};
     const std::size_t udp_length = u16(38);
-    udp_frame_view v;
-    v.fields = std::string(mac) + " " + std::to_string(u16(12)) + " " + std::to_string(u16(16)) +
-               " " + std::to_string(frame[23]) + " " + std::to_string(u16(20)) + " " + ip(26) +
-               " " + ip(30) + " " + std::to_string(u16(36)) + " " + std::to_string(udp_length);
     if (udp_length < 8 || 34 + udp_length > frame.size()) {
         return v;
     }

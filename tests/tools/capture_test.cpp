@@ -1,10 +1,15 @@
-// Frames and capture files: what md_synth writes and md_replay reads.
+// Frames and capture files: what md_synth writes and md_replay reads, checked
+// by code written independently of the tools' own frame code: offsets,
+// lengths and both checksums computed here from first principles.
 
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <regex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,11 +18,63 @@
 #include "capture/frame_decoder.hpp"
 #include "capture/udp_frame.hpp"
 #include "capture_files.hpp"
-#include "frame_checks.hpp"
 #include "process.hpp"
 
 namespace tarn::capture {
 namespace {
+
+// The 16-bit one's complement of the one's complement sum of `bytes` (RFC 1071).
+inline std::uint16_t internet_checksum(std::span<const std::uint8_t> bytes) {
+    std::uint64_t sum = 0;
+    for (std::size_t at = 0; at < bytes.size(); at += 2) {
+        sum += static_cast<std::uint32_t>(bytes[at] << 8U) +
+               (at + 1 < bytes.size() ? bytes[at + 1] : 0);
+    }
+    while (sum > 0xFFFF) {
+        sum = (sum & 0xFFFF) + (sum >> 16U);
+    }
+    return static_cast<std::uint16_t>(~sum & 0xFFFF);
+}
+
+// An Ethernet II frame with one IPv4 UDP datagram, taken apart: Ethernet
+// (14 bytes), IPv4 without options (20 bytes), UDP (8 bytes). Addresses and
+// numbers in a text, "mac ethertype ip-length protocol fragment-bits source
+// destination port udp-length", both checksums verified, and the payload.
+struct udp_frame_view {
+    std::string fields;
+    bool checksums_ok = false;
+    std::string payload;
+};
+
+inline udp_frame_view take_apart(std::span<const std::uint8_t> frame) {
+    if (frame.size() < 42) {
+        return {};
+    }
+    const auto u16 = [&frame](std::size_t at) { return frame[at] << 8U | frame[at + 1]; };
+    const auto f = [&frame](std::size_t at) { return frame[at]; };
+    char fields[128];
+    std::snprintf(fields, sizeof fields,
+                  "%02x:%02x:%02x:%02x:%02x:%02x %d %d %d %d %d.%d.%d.%d %d.%d.%d.%d %d %d", f(0),
+                  f(1), f(2), f(3), f(4), f(5), u16(12), u16(16), f(23), u16(20), f(26), f(27),
+                  f(28), f(29), f(30), f(31), f(32), f(33), u16(36), u16(38));
+    udp_frame_view v{fields, false, ""};
+    const std::size_t udp_length = u16(38);
+    if (udp_length < 8 || 34 + udp_length > frame.size()) {
+        return v;
+    }
+    // The UDP checksum covers a pseudo-header: both addresses, the protocol
+    // and the UDP length; 0 would mean "none", so it is sent as 0xFFFF.
+    std::vector<std::uint8_t> covered(frame.begin() + 26, frame.begin() + 34);
+    covered.insert(covered.end(), {0, 17, frame[38], frame[39]});
+    covered.insert(covered.end(), frame.begin() + 34, frame.begin() + 40);
+    covered.insert(covered.end(), {0, 0});  // the checksum itself
+    covered.insert(covered.end(), frame.begin() + 42, frame.begin() + 34 + udp_length);
+    const std::uint16_t udp = internet_checksum(covered);
+    v.checksums_ok =
+        internet_checksum(frame.subspan(14, 20)) == 0 && u16(40) == (udp == 0 ? 0xFFFF : udp);
+    v.payload.assign(frame.begin() + 42, frame.begin() + 34 + udp_length);
+    return v;
+}
 
 std::vector<std::uint8_t> frame_to(std::string_view group, std::uint16_t port,
                                    std::string_view payload) {
@@ -43,7 +100,7 @@ TEST(UdpFrame, FramesOfEveryPayloadSizeAreWellFormedAndReadBack) {
     for (const std::size_t size : sizes) {
         const std::vector<std::uint8_t> frame =
             frame_to("239.200.1.2", 31000, bytes.substr(0, size));
-        const testing::udp_frame_view v = testing::take_apart(frame);
+        const udp_frame_view v = take_apart(frame);
         EXPECT_EQ(v.fields, "01:00:5e:48:01:02 2048 " + std::to_string(28 + size) +
                                 " 17 0 192.0.2.1 239.200.1.2 31000 " + std::to_string(8 + size));
         EXPECT_TRUE(v.checksums_ok) << size;
@@ -112,6 +169,52 @@ TEST(FrameDecoder, EveryLinkTypeFindsTheDatagramOrSaysWhyNot) {
         }
     }
     EXPECT_FALSE(is_supported_link_type(DLT_IEEE802_11));
+}
+
+std::uint64_t reported(const std::string& report, const std::string& what) {
+    std::smatch match;
+    if (!std::regex_search(report, match, std::regex("(\\d+) " + what))) {
+        throw std::runtime_error("no count of " + what + " in: " + report);
+    }
+    return std::stoull(match[1]);
+}
+
+// The capture on standard output, the report on standard error; every frame
+// read with libpcap itself: Ethernet, whole, in time order, with the
+// addresses asked for and correct lengths and checksums.
+TEST(SynthCommandLine, TheCaptureOnStandardOutputOpensWithLibpcapAndEveryFrameIsWellFormed) {
+    auto result =
+        testing::run_process({MD_SYNTH_BINARY, "--output", "-", "--messages", "1500", "--seed", "3",
+                              "--datagram-size", "600", "--multicast-group", "239.77.1.2", "--port",
+                              "4567", "--source-ip", "10.1.2.3", "--source-port", "2345"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(reported(result.err, "messages"), 1500U);
+    EXPECT_EQ(result.out.substr(0, 4), std::string("\xD4\xC3\xB2\xA1", 4));  // pcap, microseconds
+    char error[PCAP_ERRBUF_SIZE] = {};
+    pcap_t* handle = pcap_fopen_offline(fmemopen(result.out.data(), result.out.size(), "r"), error);
+    ASSERT_NE(handle, nullptr) << error;
+    EXPECT_EQ(pcap_datalink(handle), DLT_EN10MB);
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    std::uint64_t frames = 0, last_time = 0;
+    int status = 0;
+    while ((status = pcap_next_ex(handle, &header, &data)) == 1) {
+        ++frames;
+        const auto time = static_cast<std::uint64_t>(header->ts.tv_sec) * 1'000'000 +
+                          static_cast<std::uint64_t>(header->ts.tv_usec);
+        const udp_frame_view v = take_apart(std::span<const std::uint8_t>(data, header->caplen));
+        ASSERT_EQ(header->caplen, header->len);
+        ASSERT_TRUE(v.checksums_ok);
+        ASSERT_EQ(v.fields, "01:00:5e:4d:01:02 2048 " + std::to_string(28 + v.payload.size()) +
+                                " 17 0 10.1.2.3 239.77.1.2 4567 " +
+                                std::to_string(8 + v.payload.size()));
+        ASSERT_LE(v.payload.size(), 600U);
+        ASSERT_GE(time, last_time);
+        last_time = time;
+    }
+    pcap_close(handle);
+    EXPECT_EQ(status, PCAP_ERROR_BREAK) << "the capture does not end cleanly";
+    EXPECT_EQ(frames, reported(result.err, "datagrams"));
 }
 
 }  // namespace

@@ -10,13 +10,13 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "isin.hpp"
 #include "md/catalogue.hpp"
 #include "md/layouts/order_book_messages.hpp"
 #include "md/message_builder.hpp"
+#include "order_book.hpp"
 #include "session_script.hpp"
 
 namespace tarn::synth {
@@ -131,36 +131,10 @@ TEST(SyntheticSession, SequenceTimeDatagramsAndInstrumentsAreThoseOfARealSender)
     EXPECT_NE(generate(13).payloads, session.payloads);
 }
 
-// Resting orders of one instrument by id; a level: price, quantity, orders.
-struct order {
-    std::int64_t side, price, quantity;
-};
-using book = std::map<std::int64_t, order>;
-using level = std::tuple<std::int64_t, std::int64_t, std::int64_t>;
-
-// Level `index` of a side, best first; an empty level past the last.
-level level_of(const book& orders, std::int64_t side, std::size_t index) {
-    std::map<std::int64_t, level> by_price;
-    for (const auto& [id, o] : orders) {
-        if (o.side == side) {
-            auto& [price, quantity, count] = by_price[o.price];
-            price = o.price;
-            quantity += o.quantity;
-            ++count;
-        }
-    }
-    if (index >= by_price.size()) {
-        return {};
-    }
-    const auto from = static_cast<std::ptrdiff_t>(index);
-    return side == 1 ? std::next(by_price.rbegin(), from)->second
-                     : std::next(by_price.begin(), from)->second;
-}
-
 // Books kept from the order messages alone: what the session publishes
 // about them, tops, snapshots and trades, must follow.
 TEST(SyntheticSession, PublishedBooksAndTradesMatchTheOrderFlow) {
-    std::map<std::int64_t, book> books;
+    std::map<std::int64_t, order_book> books;
     std::set<std::int64_t> ids;
     std::map<std::int64_t, std::int64_t> trades, volume;
     std::pair<std::int64_t, std::int64_t> last_execution;  // id, price
@@ -168,49 +142,52 @@ TEST(SyntheticSession, PublishedBooksAndTradesMatchTheOrderFlow) {
     const md::message_builder snapshot(MsgType::PriceLevelSnapshot);
     for (const std::string& m : generate(13).messages) {
         const auto v = [&m](const char* name) { return value(m, name); };
+        const auto u = [&m](const char* name) {
+            return static_cast<std::uint64_t>(value(m, name));
+        };
+        const auto level_at = [&m](const md::layout* in, std::size_t base) {
+            return level{value(m, "price", in, base),
+                         static_cast<std::uint64_t>(value(m, "quantity", in, base)),
+                         static_cast<std::uint16_t>(value(m, "orderCount", in, base))};
+        };
         const MsgType type = type_of(m);
-        const auto orders = [&]() -> book& { return books[v("instrumentId")]; };
+        const auto book = [&]() -> order_book& { return books[v("instrumentId")]; };
         if (type == MsgType::OrderAdd) {
             ASSERT_TRUE(ids.insert(v("publicOrderId")).second) << "order id used twice";
-            orders()[v("publicOrderId")] = {v("side"), v("price"), v("quantity")};
+            book().add(
+                {u("publicOrderId"), static_cast<side>(v("side")), v("price"), u("quantity")});
         } else if (type == MsgType::OrderModify || type == MsgType::OrderCancel ||
                    type == MsgType::OrderExecute) {
-            ASSERT_EQ(orders().count(v("publicOrderId")), 1U) << "not in the book";
-            order& o = orders().at(v("publicOrderId"));
+            const order* o = book().find(u("publicOrderId"));
+            ASSERT_NE(o, nullptr) << "not in the book";
             if (type == MsgType::OrderModify) {
-                EXPECT_EQ(v("side"), o.side);
-                const bool retained = v("price") == o.price && v("quantity") <= o.quantity;
+                EXPECT_EQ(static_cast<side>(v("side")), o->side);
+                const bool retained = v("price") == o->price && u("quantity") <= o->quantity;
                 EXPECT_EQ(v("priorityFlag"), retained ? 2 : 1);
-                o = {o.side, v("price"), v("quantity")};
+                book().modify(o->id, v("price"), u("quantity"));
             } else if (type == MsgType::OrderExecute) {
-                ASSERT_LE(v("executionQuantity"), o.quantity);
-                o.quantity -= v("executionQuantity");
-                EXPECT_EQ(v("quantity"), o.quantity);
+                ASSERT_LE(u("executionQuantity"), o->quantity);
+                EXPECT_EQ(u("quantity"), book().execute(o->id, u("executionQuantity")));
                 last_execution = {v("executionId"), v("executionPrice")};
-            }
-            if (type == MsgType::OrderCancel ||
-                (type == MsgType::OrderExecute && o.quantity == 0)) {
-                orders().erase(v("publicOrderId"));
+            } else {
+                book().remove(o->id);
             }
         } else if (type == MsgType::OrderBookEvent && v("eventType") == 1) {  // Clear
-            orders().clear();
+            book().clear();
         } else if (type == MsgType::TopPriceLevelUpdate) {
             ++tops;
-            ASSERT_EQ(level(v("price"), v("quantity"), v("orderCount")),
-                      level_of(orders(), v("side"), 0))
+            ASSERT_EQ(level_at(nullptr, 0), book().best(static_cast<side>(v("side"))))
                 << "seqNum " << v("seqNum");
         } else if (type == MsgType::PriceLevelSnapshot) {
             ++snapshots;
-            for (const std::int64_t side : {1, 2}) {
+            for (const side s : {side::buy, side::sell}) {
+                std::vector<level> depth = book().depth(s, 10);
+                depth.resize(10);  // empty levels past the last
                 for (std::size_t i = 0; i < 10; ++i) {
-                    const std::size_t at = snapshot.offset_of(side == 1 ? "buy" : "sell") +
-                                           i * md::price_level_layout.size;
-                    const auto in_level = [&](const char* name) {
-                        return value(m, name, &md::price_level_layout, at);
-                    };
-                    ASSERT_EQ(
-                        level(in_level("price"), in_level("quantity"), in_level("orderCount")),
-                        level_of(orders(), side, i));
+                    ASSERT_EQ(level_at(&md::price_level_layout,
+                                       snapshot.offset_of(s == side::buy ? "buy" : "sell") +
+                                           i * md::price_level_layout.size),
+                              depth[i]);
                 }
             }
         } else if (type == MsgType::Trade) {

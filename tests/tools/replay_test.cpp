@@ -114,27 +114,24 @@ TEST(Replay, ThePayloadsOfTheChosenDestinationsArriveInOrderUntilTheCaptureEnds)
 // end of the session ends md_dump.
 TEST(SynthReplayDump, EveryTypeDecodesAndTheFaultsAskedForAreTheErrorsReported) {
     testing::require_private_network();
-    const std::string chain_group = "239.255.8.1", chain_port = "31008";
-    const std::string capture = testing::temporary_file("chain.pcap");
-    const std::string log = testing::temporary_file("chain.log");
-    const auto synth = testing::run_process(
-        {MD_SYNTH_BINARY, "--output", capture, "--multicast-group", chain_group, "--port",
-         chain_port, "--messages", "2000", "--seed", "22", "--gaps", "2", "--resends", "1",
-         "--unknown-types", "1", "--short-messages", "2"});
+    const std::string capture = testing::temporary_file("chain.pcap"), at = std::to_string(port);
+    const auto synth =
+        testing::run_process({MD_SYNTH_BINARY, "--output", capture, "--multicast-group", group,
+                              "--port", at, "--messages", "2000", "--seed", "22", "--gaps", "2",
+                              "--resends", "1", "--unknown-types", "1", "--short-messages", "2"});
     ASSERT_EQ(synth.status, 0) << synth.err;
     testing::background_process dump({MD_DUMP_BINARY, "--local-ip", "127.0.0.1",
-                                      "--multicast-group", chain_group, "--port", chain_port,
-                                      "--full-dump", "--log", log});
-    ASSERT_TRUE(testing::wait_for_membership(chain_group, std::chrono::seconds(10)));
-    const auto replay = testing::run_process(
-        {MD_REPLAY_BINARY, "--capture", capture, "--multicast-group", chain_group, "--port",
-         chain_port, "--local-ip", "127.0.0.1", "--rate", "1000"},
-        std::chrono::seconds(60));
+                                      "--multicast-group", group, "--port", at, "--full-dump"});
+    ASSERT_TRUE(testing::wait_for_membership(group, std::chrono::seconds(10)));
+    const auto replay =
+        testing::run_process({MD_REPLAY_BINARY, "--capture", capture, "--multicast-group", group,
+                              "--port", at, "--local-ip", "127.0.0.1", "--rate", "1000"},
+                             std::chrono::seconds(60));
     EXPECT_EQ(replay.status, 0) << replay.err;
-    EXPECT_EQ(dump.wait(std::chrono::seconds(20)).status, 0);
-    const std::vector<std::string> records = testing::log_messages(testing::read_file(log));
+    const testing::process_result dumped = dump.wait(std::chrono::seconds(20));
+    EXPECT_EQ(dumped.status, 0);
+    const std::vector<std::string> records = testing::log_messages(dumped.out);
     std::filesystem::remove(capture);
-    std::filesystem::remove(log);
 
     const auto count = [&records](const std::string& pattern) {
         const std::regex matching(pattern);

@@ -58,6 +58,12 @@ TEST(Auction, TheEquilibriumTradesTheMostAndTheUncrossingFillsByPriority) {
         fills += spdlog::fmt_lib::format("{}-{}x{} ", f.buy_id, f.sell_id, f.quantity);
     }
     EXPECT_EQ(fills, "1-3x100 2-3x50 2-4x100 ");
+    // Levels sum the orders at one price, best first on both sides.
+    book.add({5, side::buy, 100100, 50});
+    EXPECT_EQ(book.depth(side::buy, 3),
+              (std::vector<synth::level>{{100200, 100, 1}, {100100, 250, 2}}));
+    EXPECT_EQ(book.depth(side::sell, 1), (std::vector<synth::level>{{100000, 150, 1}}));
+    EXPECT_EQ(book.best(side::sell), (synth::level{100000, 150, 1}));
     synth::order_book apart;
     apart.add({1, side::buy, 99000, 100});
     apart.add({2, side::sell, 100000, 100});

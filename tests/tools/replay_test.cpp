@@ -1,17 +1,22 @@
-// md_replay over multicast in the private namespace: what arrives, in which
-// order, how fast (reported, not asserted), and the errors of bad captures.
+// The tools over multicast in the private namespace: what md_replay sends,
+// in which order, and how a damaged capture ends it; then the whole chain,
+// md_synth writing a session, md_replay sending it, md_dump decoding it.
 
 #include <gtest/gtest.h>
+#include <spdlog/fmt/fmt.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "capture/capture_writer.hpp"
 #include "capture/udp_frame.hpp"
+#include "log_lines.hpp"
+#include "md/catalogue.hpp"
+#include "md/enum_to_description.hpp"
 #include "multicast.hpp"
 #include "process.hpp"
 
@@ -27,10 +32,10 @@ std::string payload_of(std::size_t index) {
     return text;
 }
 
-// `count` datagrams to the group, `interval_ns` apart, with frames the
-// replay must skip between them: an ARP frame, and datagrams to another
-// group and to another port.
-std::string write_capture(const std::string& name, std::size_t count, std::uint64_t interval_ns) {
+// 300 datagrams to the group, 1 ms apart, with frames the replay must skip
+// after every tenth: one of another protocol, and datagrams to another group
+// and to another port.
+std::string write_capture(const std::string& name) {
     const std::string path = testing::temporary_file(name);
     capture::capture_writer writer(path);
     const auto frame = [](const char* to, std::uint16_t to_port, const std::string& text) {
@@ -43,126 +48,114 @@ std::string write_capture(const std::string& name, std::size_t count, std::uint6
                                   1, std::vector<std::uint8_t>(text.begin(), text.end()));
     };
     std::uint64_t time = 1'772'438'400'000'000'000ULL;
-    for (std::size_t i = 0; i < count; ++i, time += interval_ns) {
+    for (std::size_t i = 0; i < 300; ++i, time += 1'000'000) {
         writer.write(time, frame(group, port, payload_of(i)));
         if (i % 10 == 3) {
             writer.write(time, frame("239.255.7.2", port, payload_of(i)));
             writer.write(time, frame(group, port + 1, payload_of(i)));
-            std::vector<std::uint8_t> arp(60, 0xFF);
-            arp[12] = 0x08;
-            arp[13] = 0x06;
-            writer.write(time, arp);
+            writer.write(time, std::vector<std::uint8_t>(60, 0x06));  // ethertype 0x0606
         }
     }
     writer.finish();
     return path;
 }
 
-struct replay_run {
-    testing::process_result result;
-    std::vector<std::string> received;
-    double seconds = 0;  // from the first to the last datagram received
-};
-
-// Runs md_replay with `options` and receives until `expected` datagrams came
-// or none came for `quiet`.
-replay_run replay(const std::string& capture, const std::vector<std::string>& options,
-                  std::size_t expected,
-                  std::chrono::milliseconds quiet = std::chrono::milliseconds(2000)) {
-    testing::multicast_socket member(group, port, testing::multicast_socket::role::member);
-    std::vector<std::string> argv{MD_REPLAY_BINARY,     "--capture",  capture,
-                                  "--multicast-group",  group,        "--port",
-                                  std::to_string(port), "--local-ip", "127.0.0.1"};
-    argv.insert(argv.end(), options.begin(), options.end());
-    testing::background_process sender(argv);
-    replay_run run;
-    std::chrono::steady_clock::time_point first;
-    while (run.received.size() < expected) {
-        auto datagram = member.receive(quiet);
-        if (!datagram) {
-            break;
-        }
-        if (run.received.empty()) {
-            first = std::chrono::steady_clock::now();
-        }
-        run.received.push_back(std::move(*datagram));
-    }
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - first).count();
-    run.result = sender.wait(std::chrono::seconds(30));
-    return run;
-}
-
-// At a fixed rate, at the capture's own timing sped up, and as fast as
-// possible: every payload of the chosen destination arrives, in order.
-TEST(Replay, EveryPacingDeliversThePayloadsOfTheChosenDestinationInOrder) {
-    const std::string only_port = std::to_string(port);
-    const std::string rated = write_capture("rate.pcap", 300, 1'000'000);
-    // 100 datagrams 10 ms apart: a second of capture, a quarter at speed 4.
-    const std::string timed = write_capture("timed.pcap", 100, 10'000'000);
-    const struct {
-        std::string capture;
-        std::vector<std::string> options;
-        std::size_t count;
-        const char* planned;
-    } runs[] = {
-        {rated, {"--rate", "500", "--only-group", group, "--only-port", only_port}, 300, "0.598"},
-        {timed, {"--speed", "4", "--only-group", group, "--only-port", only_port}, 100, "0.248"},
-        {timed, {"--fast", "--only-port", only_port}, 100, "no"},
-    };
-    for (const auto& r : runs) {
-        std::vector<std::string> expected;
-        for (std::size_t i = 0; i < r.count; ++i) {
-            expected.push_back(payload_of(i));
-            if (r.options[0] == "--fast" && i % 10 == 3) {
-                expected.push_back(payload_of(i));  // to the other group, on the same port
-            }
-        }
-        const replay_run run = replay(r.capture, r.options, expected.size());
-        EXPECT_EQ(run.result.status, 0) << run.result.err;
-        EXPECT_EQ(run.received, expected);
-        // Reported, not asserted: a busy machine may be slower.
-        std::printf("[ timing ] %zu datagrams %s arrived in %.3f s (%s s planned)\n",
-                    expected.size(), r.options[0].c_str(), run.seconds, r.planned);
-        if (r.count == 300) {
-            for (const char* report : {"sent 300 datagrams",
-                                       "skipped 90 frames: 30 not UDP over IPv4, 0 IP fragments, "
-                                       "0 cut short by the capture, 60 to other destinations"}) {
-                EXPECT_NE(run.result.out.find(report), std::string::npos) << run.result.out;
-            }
-        }
-    }
-    std::filesystem::remove(rated);
-    std::filesystem::remove(timed);
-}
-
-// A missing file and a text send nothing; a capture whose last record lost
-// its end sends the ones before it, then ends with the error.
-TEST(Replay, BadCapturesEndWithTheirNameAndWhatWasSent) {
-    const std::string missing = testing::temporary_file("missing.pcap"),
-                      text = testing::temporary_file("text.pcap"),
-                      whole = write_capture("whole.pcap", 3, 1000),
+// At a fixed rate with both filters, and at the capture's own timing sped up
+// with the port filter alone from a copy whose last record lost its end:
+// the payloads of the chosen destinations arrive in order, the frames
+// skipped are counted, and the damage ends the run after what came before.
+TEST(Replay, ThePayloadsOfTheChosenDestinationsArriveInOrderUntilTheCaptureEnds) {
+    const std::string whole = write_capture("whole.pcap"),
                       cut = testing::temporary_file("cut.pcap");
-    std::ofstream(text) << "not a capture but long enough to be taken for a header\n";
     std::filesystem::copy_file(whole, cut, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::resize_file(cut, std::filesystem::file_size(whole) - 10);
-    const struct {
-        std::string capture, error;
-        std::size_t sent;
-    } cases[] = {{missing, "cannot read capture " + missing, 0},
-                 {text, "cannot read capture " + text, 0},
-                 {cut, "capture " + cut + " is damaged", 2}};
-    for (const auto& c : cases) {
-        const replay_run run = replay(c.capture, {"--fast"}, 3, std::chrono::milliseconds(300));
-        EXPECT_EQ(run.result.status, 1);
-        EXPECT_NE(run.result.err.find(c.error), std::string::npos) << run.result.err;
-        EXPECT_EQ(run.received.size(), c.sent);
-        if (c.sent != 0) {
-            EXPECT_NE(run.result.out.find("sent 2 datagrams"), std::string::npos) << run.result.out;
+    const std::string only_port = std::to_string(port);
+    // The first `count` payloads to the group, twice where a datagram to the
+    // other group follows when `other_group`, arrive; then what md_replay
+    // wrote, and its status.
+    const auto replay = [&](std::vector<std::string> argv, std::size_t count, bool other_group) {
+        std::vector<std::string> expected, received;
+        for (std::size_t i = 0; i < count; ++i) {
+            expected.insert(expected.end(), other_group && i % 10 == 3 ? 2 : 1, payload_of(i));
         }
+        testing::multicast_socket member(group, port, testing::multicast_socket::role::member);
+        argv.insert(argv.begin(), {MD_REPLAY_BINARY, "--multicast-group", group, "--port",
+                                   only_port, "--local-ip", "127.0.0.1"});
+        testing::background_process sender(argv);
+        for (std::optional<std::string> d;
+             received.size() < expected.size() && (d = member.receive(std::chrono::seconds(2)));) {
+            received.push_back(std::move(*d));
+        }
+        EXPECT_EQ(received, expected);
+        const testing::process_result result = sender.wait(std::chrono::seconds(30));
+        return result.out + result.err + "status " + std::to_string(result.status);
+    };
+    const auto report = [](int sent, int skipped, int elsewhere) {
+        return spdlog::fmt_lib::format(
+            "md_replay: sent {} datagrams .*; skipped {} frames: 30 not UDP over IPv4, 0 IP "
+            "fragments, 0 cut short by the capture, {} to other destinations\n",
+            sent, skipped, elsewhere);
+    };
+    const std::string rated = replay(
+        {"--capture", whole, "--rate", "1000", "--only-group", group, "--only-port", only_port},
+        300, false);
+    EXPECT_TRUE(std::regex_match(rated, std::regex(report(300, 90, 60) + "status 0"))) << rated;
+    const std::string damaged =
+        replay({"--capture", cut, "--speed", "4", "--only-port", only_port}, 299, true);
+    EXPECT_TRUE(std::regex_match(
+        damaged, std::regex(report(329, 60, 30) + "md_replay: capture " + cut +
+                            " is damaged after frame 389: truncated dump file.*\nstatus 1")))
+        << damaged;
+    std::filesystem::remove(whole);
+    std::filesystem::remove(cut);
+}
+
+// Every type decoded, and the faults asked for are the errors reported; the
+// end of the session ends md_dump.
+TEST(SynthReplayDump, EveryTypeDecodesAndTheFaultsAskedForAreTheErrorsReported) {
+    testing::require_private_network();
+    const std::string capture = testing::temporary_file("chain.pcap"), at = std::to_string(port);
+    const auto synth =
+        testing::run_process({MD_SYNTH_BINARY, "--output", capture, "--multicast-group", group,
+                              "--port", at, "--messages", "2000", "--seed", "22", "--gaps", "2",
+                              "--resends", "1", "--unknown-types", "1", "--short-messages", "2"});
+    ASSERT_EQ(synth.status, 0) << synth.err;
+    testing::background_process dump({MD_DUMP_BINARY, "--local-ip", "127.0.0.1",
+                                      "--multicast-group", group, "--port", at, "--full-dump"});
+    ASSERT_TRUE(testing::wait_for_membership(group, std::chrono::seconds(10)));
+    const auto replay =
+        testing::run_process({MD_REPLAY_BINARY, "--capture", capture, "--multicast-group", group,
+                              "--port", at, "--local-ip", "127.0.0.1", "--rate", "1000"},
+                             std::chrono::seconds(60));
+    EXPECT_EQ(replay.status, 0) << replay.err;
+    const testing::process_result dumped = dump.wait(std::chrono::seconds(20));
+    EXPECT_EQ(dumped.status, 0);
+    const std::vector<std::string> records = testing::log_messages(dumped.out);
+    std::filesystem::remove(capture);
+
+    const auto count = [&records](const std::string& pattern) {
+        const std::regex matching(pattern);
+        return std::ranges::count_if(
+            records, [&](const std::string& record) { return std::regex_match(record, matching); });
+    };
+    std::smatch skipped;
+    ASSERT_TRUE(
+        std::regex_search(synth.out, skipped, std::regex("\\((\\d+) sequence numbers skipped\\)")));
+    EXPECT_EQ(count("\\[E\\] Out of sync message\\..*"), 2);
+    EXPECT_EQ(count("\\[E\\] Resend of message.*"), 1);
+    EXPECT_EQ(count("\\[W\\] Unknown message .*"), 1);
+    EXPECT_EQ(count("\\[W\\] Message shorter than its layout.*"), 2);
+    EXPECT_EQ(count("\\[W\\] There were some errors\\."), 1);
+    EXPECT_EQ(count("\\[W\\] " + skipped[1].str() + " messages lost"), 1);
+    EXPECT_EQ(count("\\[[WE]\\] .*"), 2 + 1 + 1 + 2 + 2);
+    EXPECT_EQ(count("\\[I\\] 2'001 messages received"), 1);  // the resend counts
+    // The summary counts each type by name; every printable type is there.
+    for (const md::catalogue_entry& entry : md::printable_messages()) {
+        const std::string name(md::enum_to_description::instance().describe(entry.type));
+        EXPECT_EQ(count("\\[I\\] " + name + " +[1-9][0-9']*"), 1) << name;
     }
-    for (const std::string& path : {text, whole, cut}) {
-        std::filesystem::remove(path);
-    }
+    // Heartbeats are not counted, but md_synth says it sent some.
+    EXPECT_EQ(synth.out.find(" 0 heartbeats"), std::string::npos) << synth.out;
 }
 
 }  // namespace

@@ -10,291 +10,196 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "datagram_queue.hpp"
 #include "isin.hpp"
-#include "log_capture.hpp"
 #include "md/catalogue.hpp"
 #include "md/layouts/order_book_messages.hpp"
-#include "processing/md_processors.hpp"
-#include "processing/receive_loop.hpp"
+#include "md/message_builder.hpp"
+#include "order_book.hpp"
 #include "session_script.hpp"
 
 namespace tarn::synth {
 namespace {
 
-// Reading a session back as a receiver sees it: the payloads of its
-// datagrams as one byte stream, cut into messages by their length, and
-// fields read by their protocol names.
-struct stream_message {
-    std::string bytes;
-    bool split;  // continues into a later datagram
-};
-
-// The messages of datagrams laid end to end; throws when the stream ends
-// inside a message or a length is below the header's size.
-std::vector<stream_message> cut_into_messages(const std::vector<std::string>& datagrams) {
-    std::string stream;
-    std::vector<std::size_t> ends;
-    for (const std::string& d : datagrams) {
-        ends.push_back((stream += d).size());
-    }
-    std::vector<stream_message> messages;
-    for (std::size_t at = 0; at < stream.size();) {
-        std::uint16_t length = 0;
-        std::memcpy(&length, stream.data() + at, std::min<std::size_t>(2, stream.size() - at));
-        if (length < sizeof(md::Header) || at + length > stream.size()) {
-            throw std::runtime_error("bad length " + std::to_string(length));
-        }
-        const bool split = at + length > *std::upper_bound(ends.begin(), ends.end(), at);
-        messages.push_back({stream.substr(at, length), split});
-        at += length;
-    }
-    return messages;
-}
-
-template <class T>
-T load(std::string_view bytes, std::size_t offset) {
-    if (offset + sizeof(T) > bytes.size()) {
-        throw std::out_of_range("read beyond the message");
-    }
-    T value{};
-    std::memcpy(&value, bytes.data() + offset, sizeof value);
-    return value;
-}
-
-md::MsgType type_of(std::string_view message) {
-    return load<md::MsgType>(message, md::msg_type_offset);
-}
-
-// A field by its name in a layout; `field` reads one from the header or the
-// layout of the message's type, T of the field's width.
-const md::field& field_named(std::string_view name, const md::layout& in) {
-    const auto found = std::ranges::find(in.fields, name, &md::field::name);
-    if (found == in.fields.end()) {
-        throw std::invalid_argument("no field " + std::string(name));
-    }
-    return *found;
-}
-
-template <class T>
-T field(std::string_view message, std::string_view name) {
-    const bool in_header =
-        std::ranges::count(md::header_layout.fields, name, &md::field::name) != 0;
-    const md::field& f =
-        field_named(name, in_header ? md::header_layout : *md::find_layout(type_of(message)));
-    if (f.kind.width != sizeof(T)) {
-        throw std::invalid_argument("field " + std::string(name) + " has another width");
-    }
-    return load<T>(message, f.offset);
-}
-
 using md::MsgType;
+
+// A field of up to 8 bytes by its name: in the header or the layout of the
+// message's type, or in `in` from `base` on (an element of a list).
+std::int64_t value(std::string_view m, std::string_view name, const md::layout* in = nullptr,
+                   std::size_t base = 0) {
+    const auto named = [&name](const md::layout& l) {
+        return std::ranges::find(l.fields, name, &md::field::name);
+    };
+    if (in == nullptr) {
+        in = named(md::header_layout) != md::header_layout.fields.end()
+                 ? &md::header_layout
+                 : md::find_layout(static_cast<MsgType>(value(m, "MsgType", &md::header_layout)));
+    }
+    const auto f = named(*in);
+    if (f == in->fields.end() || f->kind.width > 8 || base + f->offset + f->kind.width > m.size()) {
+        throw std::invalid_argument("no field " + std::string(name) + " to read");
+    }
+    std::uint64_t read = 0;
+    std::memcpy(&read, m.data() + base + f->offset, f->kind.width);
+    return static_cast<std::int64_t>(read);
+}
+
+MsgType type_of(std::string_view m) { return static_cast<MsgType>(value(m, "MsgType")); }
 
 struct generated {
     feed_counts counts;
-    std::vector<std::string> payloads;
-    std::vector<stream_message> messages;
+    std::vector<std::string> payloads, messages;
+    std::uint64_t split = 0;  // messages begun in an earlier datagram than they end in
 };
 
-// 3000 messages in datagrams of 500 bytes, so that many are cut apart.
+// 3000 messages in datagrams of 500 bytes, so that many are cut apart; read
+// back as a receiver does, the datagrams laid end to end and cut into
+// messages by their lengths.
 generated generate(std::uint64_t seed) {
     generated out;
     session_settings settings;
     settings.seed = seed;
     settings.messages = 3000;
     settings.datagram_size = 500;
+    std::string stream;
+    std::size_t at = 0;
     out.counts = generate_session(settings, [&](const datagram& d) {
-        out.payloads.push_back(d.payload);
         EXPECT_LE(d.payload.size(), 500U);
+        out.payloads.push_back(d.payload);
+        const std::size_t start = stream.size();
+        stream += d.payload;
+        while (at + 2 <= stream.size()) {
+            const auto length = static_cast<std::size_t>(
+                value(std::string_view(stream).substr(at), "length", &md::header_layout));
+            if (length < sizeof(md::Header)) {
+                throw std::runtime_error("bad length " + std::to_string(length));
+            }
+            if (at + length > stream.size()) {
+                break;
+            }
+            out.split += at < start ? 1 : 0;
+            out.messages.push_back(stream.substr(at, length));
+            at += length;
+        }
     });
-    out.messages = cut_into_messages(out.payloads);
+    EXPECT_EQ(at, stream.size()) << "the session ends inside a message";
     return out;
 }
 
-TEST(SyntheticSession, SequenceTimeAndDatagramsAreThoseOfARealSender) {
-    const generated session = generate(12);
-    std::uint32_t expected_seq_num = 1;
-    std::uint64_t last_time = 0, heartbeats = 0, split = 0;
-    for (const stream_message& m : session.messages) {
-        const auto seq_num = field<std::uint32_t>(m.bytes, "seqNum");
-        const bool heartbeat = type_of(m.bytes) == MsgType::Heartbeat;
-        ASSERT_EQ(seq_num, heartbeat ? 0 : expected_seq_num++);
-        ASSERT_GT(field<std::uint64_t>(m.bytes, "timestamp"), last_time) << seq_num;
-        last_time = field<std::uint64_t>(m.bytes, "timestamp");
-        heartbeats += heartbeat ? 1 : 0;
-        split += m.split ? 1 : 0;
-    }
-    EXPECT_EQ(expected_seq_num - 1, 3000U);
-    EXPECT_GT(heartbeats, 0U);
-    EXPECT_EQ(heartbeats, session.counts.heartbeats);
-    EXPECT_GT(split, 10U);
-    EXPECT_EQ(split, session.counts.split_messages);
-    // The start and the end of the technical session.
-    for (const auto& [m, event] :
-         {std::pair{session.messages.front(), 2}, std::pair{session.messages.back(), 3}}) {
-        EXPECT_EQ(type_of(m.bytes), MsgType::TradingSessionStatus);
-        EXPECT_EQ(field<std::uint8_t>(m.bytes, "tradingSessionEvent"), event);
-    }
-    EXPECT_EQ(generate(12).payloads, session.payloads);
-    EXPECT_NE(generate(13).payloads, session.payloads);
-}
-
-// Through the receiver's own loop and full display: every type, the end of
-// the session in the last datagram, and the faults asked for and no others.
-TEST(SyntheticSession, TheReceiverReportsTheFaultsAskedForAndNoOthers) {
-    session_settings settings;
-    settings.seed = 15;
-    settings.messages = 3000;
-    settings.datagram_size = 500;
-    settings.faults = {3, 2, 2, 4};
-    const testing::log_capture log;
-    md::full_display_processor processor;
-    testing::datagram_queue queue;
-    const feed_counts counts =
-        generate_session(settings, [&](const datagram& d) { queue.add(d.payload); });
-    receive_loop(processor, queue);
-    std::map<std::string, int> anomalies;
-    for (const testing::record& r : log.records()) {
-        anomalies[r.text.substr(0, 12)] += r.level != spdlog::level::info ? 1 : 0;
-    }
-    std::erase_if(anomalies, [](const auto& kind) { return kind.second == 0; });
-    EXPECT_EQ(
-        anomalies,
-        (std::map<std::string, int>{
-            {"Message shor", 4}, {"Out of sync ", 3}, {"Resend of me", 2}, {"Unknown mess", 2}}));
-    EXPECT_GE(counts.skipped, 3U);
-    EXPECT_EQ(processor.lost_, counts.skipped);
-    EXPECT_EQ(processor.received_, settings.messages + 2);
-    EXPECT_TRUE(processor.finished_);
-    EXPECT_EQ(queue.left(), 0U) << "the end of the session is in the last datagram";
-    for (const md::catalogue_entry& entry : md::printable_messages()) {
-        EXPECT_EQ(processor.counts_.count(entry.type), 1U) << static_cast<int>(entry.type);
-    }
-}
-
-using level = std::tuple<std::int64_t, std::uint64_t, std::uint16_t>;  // price, quantity, orders
-
-// Resting orders of one instrument by id: side, price, quantity.
-using book = std::map<std::uint64_t, std::tuple<std::uint8_t, std::int64_t, std::uint64_t>>;
-
-// The levels of a side, best first, and nothing past the last.
-level level_of(const book& orders, std::uint8_t side, std::size_t index) {
-    std::map<std::int64_t, std::pair<std::uint64_t, std::uint16_t>> by_price;
-    for (const auto& [id, order] : orders) {
-        if (std::get<0>(order) == side) {
-            by_price[std::get<1>(order)].first += std::get<2>(order);
-            ++by_price[std::get<1>(order)].second;
-        }
-    }
-    std::vector<level> levels;
-    for (const auto& [price, total] : by_price) {
-        levels.emplace_back(price, total.first, total.second);
-    }
-    if (side == 1) {
-        std::reverse(levels.begin(), levels.end());
-    }
-    return index < levels.size() ? levels[index] : level{};
-}
-
-// Books kept from the order messages alone: what the session publishes
-// about them, tops, snapshots and trades, must follow.
-TEST(SyntheticSession, PublishedBooksAndTradesMatchTheOrderFlow) {
-    std::map<std::uint32_t, book> books;
-    std::set<std::uint64_t> ids;
-    std::map<std::uint32_t, std::uint64_t> trades, volume;
-    std::pair<std::uint32_t, std::int64_t> last_execution;  // id, price
-    std::size_t tops = 0, snapshots = 0;
-    for (const stream_message& sm : generate(13).messages) {
-        const std::string& m = sm.bytes;
-        const auto f = [&m](const char* name) { return field<std::uint64_t>(m, name); };
-        const auto u32 = [&m](const char* name) { return field<std::uint32_t>(m, name); };
-        const auto u8 = [&m](const char* name) { return field<std::uint8_t>(m, name); };
-        const auto price = [&m](const char* name) { return field<std::int64_t>(m, name); };
-        const MsgType type = type_of(m);
-        const auto orders = [&]() -> book& { return books[u32("instrumentId")]; };
-        if (type == MsgType::OrderAdd) {
-            ASSERT_TRUE(ids.insert(f("publicOrderId")).second) << "order id used twice";
-            orders()[f("publicOrderId")] = {u8("side"), price("price"), f("quantity")};
-        } else if (type == MsgType::OrderModify || type == MsgType::OrderCancel ||
-                   type == MsgType::OrderExecute) {
-            ASSERT_EQ(orders().count(f("publicOrderId")), 1U) << "not in the book";
-            auto& [side, at, quantity] = orders().at(f("publicOrderId"));
-            if (type == MsgType::OrderModify) {
-                EXPECT_EQ(u8("side"), side);
-                const bool retained = price("price") == at && f("quantity") <= quantity;
-                EXPECT_EQ(u8("priorityFlag"), retained ? 2 : 1);
-                at = price("price");
-                quantity = f("quantity");
-            } else if (type == MsgType::OrderExecute) {
-                ASSERT_LE(f("executionQuantity"), quantity);
-                quantity -= f("executionQuantity");
-                EXPECT_EQ(f("quantity"), quantity);
-                last_execution = {u32("executionId"), price("executionPrice")};
-            }
-            if (type == MsgType::OrderCancel || (type == MsgType::OrderExecute && quantity == 0)) {
-                orders().erase(f("publicOrderId"));
-            }
-        } else if (type == MsgType::OrderBookEvent && u8("eventType") == 1) {  // Clear
-            orders().clear();
-        } else if (type == MsgType::TopPriceLevelUpdate) {
-            ++tops;
-            ASSERT_EQ(level(price("price"), f("quantity"), field<std::uint16_t>(m, "orderCount")),
-                      level_of(orders(), u8("side"), 0))
-                << "seqNum " << u32("seqNum");
-        } else if (type == MsgType::PriceLevelSnapshot) {
-            ++snapshots;
-            const md::layout& element = md::price_level_layout;
-            for (const std::uint8_t side : {1, 2}) {
-                const std::size_t list =
-                    field_named(side == 1 ? "buy" : "sell", *md::find_layout(type)).offset;
-                for (std::size_t i = 0; i < 10; ++i) {
-                    const auto at = [&](const char* name) {
-                        return list + i * element.size + field_named(name, element).offset;
-                    };
-                    ASSERT_EQ(level(load<std::int64_t>(m, at("price")),
-                                    load<std::uint64_t>(m, at("quantity")),
-                                    load<std::uint16_t>(m, at("orderCount"))),
-                              level_of(orders(), side, i));
-                }
-            }
-        } else if (type == MsgType::Trade) {
-            const std::uint32_t instrument = u32("instrumentId");
-            EXPECT_EQ(f("noTrades"), ++trades[instrument]);
-            EXPECT_EQ(f("totalVolume"), volume[instrument] += f("quantity"));
-            EXPECT_LE(price("minPrice"), price("price"));
-            EXPECT_GE(price("maxPrice"), price("price"));
-            EXPECT_EQ(last_execution, std::make_pair(u32("tradeId"), price("price")));
-        }
-    }
-    EXPECT_GT(tops, 100U);
-    EXPECT_GT(snapshots, 4U);
-    EXPECT_EQ(trades.size(), 4U);
-}
-
-TEST(SyntheticSession, InstrumentsCarryValidIsinsAndKnownCodes) {
+// Sequence numbers and times, heartbeats and cut messages as reported, the
+// start and end of the technical session, the same session for the same
+// seed only, and instruments with valid ISINs and known codes.
+TEST(SyntheticSession, SequenceTimeDatagramsAndInstrumentsAreThoseOfARealSender) {
     EXPECT_EQ(make_isin("US037833100"), "US0378331005");
     EXPECT_EQ(isin_check_digit("AU0000XVGZA"), '3');
     EXPECT_EQ(isin_check_digit("GB000263494"), '6');
     EXPECT_THROW(isin_check_digit("US03783310"), std::invalid_argument);
     EXPECT_THROW(isin_check_digit("us037833100"), std::invalid_argument);
-    std::size_t instruments = 0;
-    for (const stream_message& sm : generate(14).messages) {
-        if (type_of(sm.bytes) == MsgType::Instrument) {
+    const generated session = generate(12);
+    std::int64_t expected_seq_num = 1, last_time = 0;
+    std::uint64_t heartbeats = 0, instruments = 0;
+    for (const std::string& m : session.messages) {
+        const bool heartbeat = type_of(m) == MsgType::Heartbeat;
+        ASSERT_EQ(value(m, "seqNum"), heartbeat ? 0 : expected_seq_num++);
+        ASSERT_GT(value(m, "timestamp"), last_time) << value(m, "seqNum");
+        last_time = value(m, "timestamp");
+        heartbeats += heartbeat ? 1 : 0;
+        if (type_of(m) == MsgType::Instrument) {
             ++instruments;
-            const std::string isin = sm.bytes.substr(
-                field_named("productIdentification", *md::find_layout(MsgType::Instrument)).offset,
-                12);
+            const std::string isin = m.substr(
+                md::message_builder(MsgType::Instrument).offset_of("productIdentification"), 12);
             EXPECT_EQ(isin_check_digit(isin.substr(0, 11)), isin.back()) << isin;
-            EXPECT_EQ(field<std::uint16_t>(sm.bytes, "currency"), 978);  // EUR
-            EXPECT_EQ(std::set<std::uint16_t>({250, 276, 528, 620})
-                          .count(field<std::uint16_t>(sm.bytes, "issuerRegCountry")),
-                      1U);
+            EXPECT_EQ(value(m, "currency"), 978);  // EUR
+            EXPECT_TRUE(std::set<std::int64_t>({250, 276, 528, 620})
+                            .contains(value(m, "issuerRegCountry")));
         }
     }
+    EXPECT_EQ(expected_seq_num - 1, 3000);
     EXPECT_EQ(instruments, 8U);
+    EXPECT_GT(heartbeats, 0U);
+    EXPECT_EQ(heartbeats, session.counts.heartbeats);
+    EXPECT_GT(session.split, 10U);
+    EXPECT_EQ(session.split, session.counts.split_messages);
+    for (const auto& [m, event] :
+         {std::pair{session.messages.front(), 2}, std::pair{session.messages.back(), 3}}) {
+        EXPECT_EQ(type_of(m), MsgType::TradingSessionStatus);
+        EXPECT_EQ(value(m, "tradingSessionEvent"), event);
+    }
+    EXPECT_EQ(generate(12).payloads, session.payloads);
+    EXPECT_NE(generate(13).payloads, session.payloads);
+}
+
+// Books kept from the order messages alone: what the session publishes
+// about them, tops, snapshots and trades, must follow.
+TEST(SyntheticSession, PublishedBooksAndTradesMatchTheOrderFlow) {
+    std::map<std::int64_t, order_book> books;
+    std::set<std::int64_t> ids;
+    std::map<std::int64_t, std::int64_t> trades, volume;
+    std::pair<std::int64_t, std::int64_t> last_execution;  // id, price
+    std::size_t tops = 0, snapshots = 0;
+    const md::message_builder snapshot(MsgType::PriceLevelSnapshot);
+    for (const std::string& m : generate(13).messages) {
+        const auto v = [&m](const char* name) { return value(m, name); };
+        const auto u = [&m](const char* name) {
+            return static_cast<std::uint64_t>(value(m, name));
+        };
+        const auto level_at = [&m](const md::layout* in, std::size_t base) {
+            return level{value(m, "price", in, base),
+                         static_cast<std::uint64_t>(value(m, "quantity", in, base)),
+                         static_cast<std::uint16_t>(value(m, "orderCount", in, base))};
+        };
+        const MsgType type = type_of(m);
+        const auto book = [&]() -> order_book& { return books[v("instrumentId")]; };
+        if (type == MsgType::OrderAdd) {
+            ASSERT_TRUE(ids.insert(v("publicOrderId")).second) << "order id used twice";
+            book().add(
+                {u("publicOrderId"), static_cast<side>(v("side")), v("price"), u("quantity")});
+        } else if (type == MsgType::OrderModify || type == MsgType::OrderCancel ||
+                   type == MsgType::OrderExecute) {
+            const order* o = book().find(u("publicOrderId"));
+            ASSERT_NE(o, nullptr) << "not in the book";
+            if (type == MsgType::OrderModify) {
+                EXPECT_EQ(static_cast<side>(v("side")), o->side);
+                const bool retained = v("price") == o->price && u("quantity") <= o->quantity;
+                EXPECT_EQ(v("priorityFlag"), retained ? 2 : 1);
+                book().modify(o->id, v("price"), u("quantity"));
+            } else if (type == MsgType::OrderExecute) {
+                ASSERT_LE(u("executionQuantity"), o->quantity);
+                EXPECT_EQ(u("quantity"), book().execute(o->id, u("executionQuantity")));
+                last_execution = {v("executionId"), v("executionPrice")};
+            } else {
+                book().remove(o->id);
+            }
+        } else if (type == MsgType::OrderBookEvent && v("eventType") == 1) {  // Clear
+            book().clear();
+        } else if (type == MsgType::TopPriceLevelUpdate) {
+            ++tops;
+            ASSERT_EQ(level_at(nullptr, 0), book().best(static_cast<side>(v("side"))))
+                << "seqNum " << v("seqNum");
+        } else if (type == MsgType::PriceLevelSnapshot) {
+            ++snapshots;
+            for (const side s : {side::buy, side::sell}) {
+                std::vector<level> depth = book().depth(s, 10);
+                depth.resize(10);  // empty levels past the last
+                for (std::size_t i = 0; i < 10; ++i) {
+                    ASSERT_EQ(level_at(&md::price_level_layout,
+                                       snapshot.offset_of(s == side::buy ? "buy" : "sell") +
+                                           i * md::price_level_layout.size),
+                              depth[i]);
+                }
+            }
+        } else if (type == MsgType::Trade) {
+            EXPECT_EQ(v("noTrades"), ++trades[v("instrumentId")]);
+            EXPECT_EQ(v("totalVolume"), volume[v("instrumentId")] += v("quantity"));
+            EXPECT_LE(v("minPrice"), v("price"));
+            EXPECT_GE(v("maxPrice"), v("price"));
+            EXPECT_EQ(last_execution, std::make_pair(v("tradeId"), v("price")));
+        }
+    }
+    EXPECT_GT(tops, 100U);
+    EXPECT_GT(snapshots, 4U);
+    EXPECT_EQ(trades.size(), 4U);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-// Losses the receive loop itself accounts for: datagrams cut on the way,
-// datagrams the socket dropped, the kernel's drop counter, and the interval
-// statistics with their latency histogram. (A stop signal is tested end to
-// end, in every mode.)
+// The kernel's drop counter, and the interval statistics with their latency
+// histogram. (Cut datagrams and socket drops are cases of the receive loop; a
+// stop signal is tested end to end, in every mode.)
 
 #include <gtest/gtest.h>
 
@@ -22,82 +21,6 @@ namespace {
 
 using testing::bytes_of;
 using testing::order_add;
-
-// OrderAdd messages `first` to `last`, 72 bytes each, end to end.
-std::string orders(std::uint32_t first, std::uint32_t last) {
-    std::string bytes;
-    for (std::uint32_t seq = first; seq <= last; ++seq) {
-        bytes += bytes_of(order_add(seq));
-    }
-    return bytes;
-}
-
-// A datagram cut by the kernel, or at the room the carried bytes leave: its
-// complete messages count, its incomplete end is dropped, and the next
-// datagram is framed from its own first byte.
-TEST(CutDatagram, CompleteMessagesCountAndTheNextDatagramStartsAfresh) {
-    const std::string burst = orders(1, 70);  // 5040 bytes
-    const std::string first = orders(1, 1);
-    const std::string second = orders(2, 2);
-    const struct {
-        const char* name;
-        std::vector<std::pair<std::string, std::size_t>> datagrams;  // bytes, length as sent
-        std::size_t wire_size;
-        std::size_t room;
-        std::uint32_t expected;  // the first seqNum lost; also the count received, with the next
-        std::uint32_t next;
-    } cases[] = {
-        // The kernel kept 4096 bytes: 56 messages and 64 bytes of the 57th.
-        {"by the kernel", {{burst.substr(0, 4096), 5040}}, 5040, 4096, 57, 71},
-        // 30 bytes carried leave 4066: the rest of message 2 (42 bytes),
-        // then 55 messages and 64 bytes of the 58th.
-        {"at the room left",
-         {{first + second.substr(0, 30), 0}, {second.substr(30) + orders(3, 60), 0}},
-         4218,
-         4066,
-         58,
-         61},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const testing::log_capture log;
-        md::seq_check_processor processor;
-        testing::datagram_queue datagrams;
-        for (const auto& [bytes, wire_size] : c.datagrams) {
-            datagrams.add(bytes, 0, wire_size);
-        }
-        datagrams.add(orders(c.next, c.next)).add("");
-        receive_loop(processor, datagrams);
-        std::vector<testing::record> anomalies = log.records();
-        std::erase_if(anomalies, [](const auto& r) { return r.level == spdlog::level::info; });
-        EXPECT_EQ(anomalies,
-                  (std::vector<testing::record>{
-                      testing::warn("Datagram of " + std::to_string(c.wire_size) +
-                                    " bytes cut to the " + std::to_string(c.room) +
-                                    " bytes the receive buffer had room for; its incomplete end "
-                                    "dropped"),
-                      testing::error("Out of sync message. Expected seqNum " +
-                                     std::to_string(c.expected) + ", received seqNum " +
-                                     std::to_string(c.next) + ", " +
-                                     std::to_string(c.next - c.expected) + " messages lost")}));
-        EXPECT_EQ(processor.received_, c.expected);
-        EXPECT_TRUE(processor.errors_);
-    }
-}
-
-TEST(SocketDrops, CountAsErrorsAndWarnInTheSummary) {
-    const testing::log_capture log;
-    md::display_processor processor;
-    testing::datagram_queue datagrams;
-    datagrams.add("").set_dropped(1234);
-    receive_loop(processor, datagrams);
-    processor.print_summary();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{
-                  testing::warn("There were some errors."), testing::info("0 messages received"),
-                  testing::warn("1'234 datagrams dropped by this host's socket, its receive "
-                                "buffer full: see --receive-buffer")}));
-}
 
 // The kernel's counter is cumulative and 32 bits wide; a datagram carries it
 // only while it is not 0.

@@ -36,46 +36,45 @@ TEST(Processors, EndOfSessionNeedsTheStatusTypeAndEventThree) {
     }
 }
 
-// Only the _with_hb classes show heartbeats, by their header; heartbeats and
-// header lines are never counted.
-TEST(Processors, DisplaysWriteTheHeaderOrTheFullTextAndCountOnlyInFull) {
-    const testing::log_capture log;
+// Only the _with_hb classes show heartbeats, by their header; only the full
+// displays count by type and warn of every unknown type, which is an error.
+TEST(Processors, DisplaysWriteTheHeaderOrTheFullText) {
+    const auto a = testing::order_add(3);
+    const message_builder logout(MsgType::Logout, 42), unknown(MsgType{2}, 50);
+    const auto line = [](const message_builder& m) { return info(testing::header_text(m)); };
+    const auto full = info(testing::full_text(a)), hb = line(testing::heartbeat());
+    const auto warning = warn("Unknown message " + testing::header_text(unknown));
     display_processor header_display;
     full_display_processor full_display;
     display_processor_with_hb header_display_hb;
     full_display_processor_with_hb full_display_hb;
-    const auto a = testing::order_add(3);
-    const message_builder logout(MsgType::Logout, 42);
-    for (processor* p : std::vector<processor*>{&header_display, &full_display, &header_display_hb,
-                                                &full_display_hb}) {
-        hand_over(*p, a);
-        hand_over(*p, logout);
-        hand_over(*p, testing::heartbeat(), &processor::process_heartbeat);
+    const struct {
+        processor* p;
+        std::vector<testing::record> log;
+    } cases[] = {
+        {&header_display, {line(a), line(logout), line(unknown), line(unknown)}},
+        {&full_display, {full, line(logout), warning, warning}},
+        {&header_display_hb, {line(a), line(logout), line(unknown), line(unknown), hb}},
+        {&full_display_hb, {full, line(logout), warning, warning, hb}},
+    };
+    for (const auto& c : cases) {
+        const testing::log_capture log;
+        hand_over(*c.p, a);
+        hand_over(*c.p, logout);
+        EXPECT_FALSE(c.p->errors_);
+        hand_over(*c.p, unknown);
+        hand_over(*c.p, unknown);
+        hand_over(*c.p, testing::heartbeat(), &processor::process_heartbeat);
+        EXPECT_EQ(log.records(), c.log);
     }
-    const auto header = info(testing::header_text(a)),
-               logout_line = info(testing::header_text(logout)), full = info(testing::full_text(a)),
-               hb = info(testing::header_text(testing::heartbeat()));
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{header, logout_line, full, logout_line, header,
-                                            logout_line, hb, full, logout_line, hb}));
     EXPECT_NE(full.text.find("||publicOrderId=1003|instrumentId=7|side=0(0)|"), std::string::npos);
-    EXPECT_TRUE(header_display.counts_.empty());
-    EXPECT_EQ(full_display_hb.counts_,
-              (std::map<MsgType, std::uint64_t>{{MsgType::OrderAdd, 1}, {MsgType::Logout, 1}}));
-    EXPECT_FALSE(full_display.errors_);
-}
-
-TEST(Processors, FullDisplayWarnsOfEveryUnknownType) {
-    const testing::log_capture log;
-    full_display_processor_with_hb p;
-    const message_builder unknown(MsgType{2}, 50);
-    hand_over(p, unknown);
-    hand_over(p, unknown);
-    const auto warning = warn("Unknown message " + testing::header_text(unknown));
-    EXPECT_EQ(log.records(), (std::vector<testing::record>{warning, warning}));
     EXPECT_NE(warning.text.find("|MsgType=2(2)|"), std::string::npos);
-    EXPECT_TRUE(p.errors_);
-    EXPECT_EQ(p.counts_.at(MsgType{2}), 2U);
+    EXPECT_TRUE(header_display.counts_.empty());
+    EXPECT_FALSE(header_display.errors_);
+    EXPECT_TRUE(full_display.errors_);
+    EXPECT_EQ(full_display_hb.counts_,
+              (std::map<MsgType, std::uint64_t>{
+                  {MsgType::OrderAdd, 1}, {MsgType::Logout, 1}, {MsgType{2}, 2}}));
 }
 
 // Never before the first message, never with an interval of 0.
@@ -110,7 +109,7 @@ TEST(GroupedCount, ApostropheBetweenGroupsOfThreeAndASecondLocaleWithout) {
     EXPECT_EQ(spdlog::fmt_lib::format(tarn::separator_locales()[1], "{:L}", 1234567), "1234567");
 }
 
-// Errors and losses come first; a run with resends only has no lost line;
+// Errors, losses and socket drops come first; a run with resends only has no lost line;
 // type rows come in code order, names padded to 40 and counts to 20.
 TEST(Summary, RecordsForEachKindOfRun) {
     const auto row = [](const std::string& name, const std::string& count) {
@@ -120,21 +119,24 @@ TEST(Summary, RecordsForEachKindOfRun) {
     };
     const struct {
         bool errors;
-        std::uint64_t received, lost;
+        std::uint64_t received, lost, drops;
         std::map<MsgType, std::uint64_t> counts;
         std::vector<testing::record> summary;
     } runs[] = {
-        {false, 0, 0, {}, {info("0 messages received")}},
-        {false, 1234567, 0, {}, {info("1'234'567 messages received")}},
-        {true, 5, 0, {}, {warn("There were some errors."), info("5 messages received")}},
+        {false, 0, 0, 0, {}, {info("0 messages received")}},
+        {false, 1234567, 0, 0, {}, {info("1'234'567 messages received")}},
+        {true, 5, 0, 0, {}, {warn("There were some errors."), info("5 messages received")}},
         {true,
          3000,
          2,
+         1234,
          {{MsgType::Trade, 5},
           {MsgType{999}, 1},
           {MsgType::OrderAdd, 1234567},
           {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}},
          {warn("There were some errors."), info("3'000 messages received"), warn("2 messages lost"),
+          warn("1'234 datagrams dropped by this host's socket, its receive buffer full: see "
+               "--receive-buffer"),
           row("OrderAdd", "1'234'567"),
           row("TradingPhaseScheduleEntry", "18'446'744'073'709'551'615"), row("Trade", "5"),
           row("999", "1")}},
@@ -145,6 +147,7 @@ TEST(Summary, RecordsForEachKindOfRun) {
         p.errors_ = run.errors;
         p.received_ = run.received;
         p.lost_ = run.lost;
+        p.socket_drops_ = run.drops;
         p.counts_ = run.counts;
         p.print_summary();
         EXPECT_EQ(log.records(), run.summary);

@@ -30,59 +30,44 @@ command_line read(const std::vector<std::string>& extra) {
     return read_command_line(static_cast<int>(argv.size()), argv.data());
 }
 
-TEST(Options, ProcessorChoice) {
-    const auto chosen = [](const std::vector<std::string>& args) -> const std::type_info& {
-        const auto processor = choose_processor(read(args).options);
-        return typeid(*processor);
-    };
-    EXPECT_EQ(chosen({}), typeid(md::display_processor));
-    EXPECT_EQ(chosen({"--hb"}), typeid(md::display_processor_with_hb));
-    EXPECT_EQ(chosen({"--full-dump"}), typeid(md::full_display_processor));
-    EXPECT_EQ(chosen({"--full-dump", "--hb"}), typeid(md::full_display_processor_with_hb));
-    EXPECT_EQ(chosen({"--check-seq"}), typeid(md::seq_check_processor));
-    EXPECT_EQ(chosen({"--check-seq", "--full-dump", "--hb"}), typeid(md::seq_check_processor));
-    EXPECT_EQ(chosen({"--check"}), typeid(md::seq_check_processor));
-}
-
-// 0 and no option leave the interval at 10'000; 1 to 9 are refused (the
-// message is tested on the binary).
-TEST(Options, Every) {
-    const auto every_after = [](const std::vector<std::string>& args) {
-        md::display_processor processor;
-        apply_every(read(args).options, processor);
-        return processor.every;
-    };
-    EXPECT_EQ(every_after({"--every", "0"}), 10'000U);
-    EXPECT_EQ(every_after({}), 10'000U);
-    EXPECT_EQ(every_after({"--every", "10"}), 10U);
-    EXPECT_EQ(every_after({"--every", "18446744073709551615"}), 18446744073709551615ULL);
-    EXPECT_THROW(every_after({"--every", "9"}), std::runtime_error);
-}
-
-TEST(Options, ReceptionSizesAndIntervals) {
-    using std::chrono::nanoseconds;
-    using std::chrono::seconds;
+// Sequence checking wins over the displays. An `every` of 0 or none leaves
+// 10'000; 1 to 9 are refused (the message is tested on the binary). No
+// receive buffer size is the kernel's, no interval none.
+TEST(Options, ProcessorEveryAndReception) {
+    using namespace std::chrono_literals;
+    using namespace md;
+    const std::type_info &display = typeid(display_processor),
+                         &full = typeid(full_display_processor),
+                         &check = typeid(seq_check_processor);
     const struct {
+        const std::type_info& processor;
+        std::uint64_t every, bytes;
+        std::chrono::nanoseconds interval;
         std::vector<std::string> args;
-        std::uint64_t bytes;
-        nanoseconds interval;
     } cases[] = {
-        {{}, 0, {}},  // neither option: the kernel's buffer, no intervals
-        {{"--receive-buffer", "1"}, 1, {}},
-        {{"--receive-buffer", "4k"}, 4096, {}},
-        {{"--receive-buffer", "64M"}, 67'108'864, {}},
-        {{"--receive-buffer", "1G"}, 1'073'741'824, {}},
-        {{"--receive-buffer", "2147483647"}, 2'147'483'647, {}},
-        {{"--stats-interval", "0.25"}, 0, std::chrono::milliseconds(250)},
-        {{"--stats-interval", "10"}, 0, seconds(10)},
-        {{"--stats-interval", "0.000000001"}, 0, nanoseconds(1)},
-        {{"--stats-interval", "86400"}, 0, seconds(86'400)},
+        {display, 10'000, 0, 0s, {}},
+        {typeid(display_processor_with_hb), 10'000, 1, 0s, {"--hb", "--receive-buffer", "1"}},
+        {full, 10'000, 4096, 250ms, {"--full-dump", "--receive-buffer", "4k", "--stats-i", "0.25"}},
+        {typeid(full_display_processor_with_hb), 10'000, 0, 0s, {"--full-dump", "--hb"}},
+        {check, 10'000, 0, 10s, {"--check-seq", "--full-dump", "--hb", "--stats-interval", "10"}},
+        {check, 10'000, 67'108'864, 0s, {"--check", "--every", "0", "--receive-buffer", "64M"}},
+        {display, 10, 1'073'741'824, 0s, {"--every", "10", "--receive-buffer", "1G"}},
+        {display, 18446744073709551615ULL, 0, 0s, {"--every", "18446744073709551615"}},
+        {display, 10'000, 2'147'483'647, 1ns, {"--rec", "2147483647", "--st", "0.000000001"}},
+        {display, 10'000, 0, 86'400s, {"--stats-interval", "86400"}},
     };
     for (const auto& c : cases) {
-        const reception_settings settings = read(c.args).reception;
-        EXPECT_EQ(settings.receive_buffer, c.bytes) << c.args.at(1);
-        EXPECT_EQ(settings.stats_interval, c.interval) << c.args.at(1);
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        const command_line read_in = read(c.args);
+        const auto processor = choose_processor(read_in.options);
+        apply_every(read_in.options, *processor);
+        EXPECT_EQ(typeid(*processor), c.processor);
+        EXPECT_EQ(processor->every, c.every);
+        EXPECT_EQ(read_in.reception.receive_buffer, c.bytes);
+        EXPECT_EQ(read_in.reception.stats_interval, c.interval);
     }
+    md::display_processor processor;
+    EXPECT_THROW(apply_every(read({"--every", "9"}).options, processor), std::runtime_error);
 }
 
 // Signs, other bases and values out of range are no numbers: the library's

@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -121,45 +120,36 @@ TEST(GroupedCount, ApostropheBetweenGroupsOfThreeAndASecondLocaleWithout) {
 // Errors, losses and socket drops come first; a run with resends only has no lost line;
 // type rows come in code order, names padded to 40 and counts to 20.
 TEST(Summary, RecordsForEachKindOfRun) {
-    const auto row = [](const std::string& name, const std::string& count) {
-        return info(name + std::string(40 - name.size(), ' ') + " " +
-                    std::string(std::max<std::size_t>(20, count.size()) - count.size(), ' ') +
-                    count);
-    };
-    const struct {
-        bool errors;
-        std::uint64_t received, lost, drops;
-        std::map<MsgType, std::uint64_t> counts;
-        std::vector<testing::record> summary;
-    } runs[] = {
-        {false, 0, 0, 0, {}, {info("0 messages received")}},
-        {true, 5, 0, 0, {}, {warn("There were some errors."), info("5 messages received")}},
-        {true,
-         3000,
-         2,
-         1234,
-         {{MsgType::Trade, 5},
-          {MsgType{999}, 1},
-          {MsgType::OrderAdd, 1234567},
-          {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}},
-         {warn("There were some errors."), info("3'000 messages received"), warn("2 messages lost"),
-          warn("1'234 datagrams dropped by this host's socket, its receive buffer full: see "
-               "--receive-buffer"),
-          row("OrderAdd", "1'234'567"),
-          row("TradingPhaseScheduleEntry", "18'446'744'073'709'551'615"), row("Trade", "5"),
-          row("999", "1")}},
-    };
-    for (const auto& run : runs) {
+    const auto summary = [](bool errors, std::uint64_t received, std::uint64_t lost,
+                            std::uint64_t drops, std::map<MsgType, std::uint64_t> counts) {
         const testing::log_capture log;
         full_display_processor p;
-        p.errors_ = run.errors;
-        p.received_ = run.received;
-        p.lost_ = run.lost;
-        p.socket_drops_ = run.drops;
-        p.counts_ = run.counts;
+        p.errors_ = errors;
+        p.received_ = received;
+        p.lost_ = lost;
+        p.socket_drops_ = drops;
+        p.counts_ = std::move(counts);
         p.print_summary();
-        EXPECT_EQ(log.records(), run.summary);
-    }
+        return log.records();
+    };
+    EXPECT_EQ(summary(false, 0, 0, 0, {}), std::vector{info("0 messages received")});
+    EXPECT_EQ(summary(true, 5, 0, 0, {}),
+              (std::vector{warn("There were some errors."), info("5 messages received")}));
+    EXPECT_EQ(
+        summary(true, 3000, 2, 1234,
+                {{MsgType::Trade, 5},
+                 {MsgType{999}, 1},
+                 {MsgType::OrderAdd, 1234567},
+                 {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}}),
+        (std::vector{
+            warn("There were some errors."), info("3'000 messages received"),
+            warn("2 messages lost"),
+            warn("1'234 datagrams dropped by this host's socket, its receive buffer full: see "
+                 "--receive-buffer"),
+            info("OrderAdd                                            1'234'567"),
+            info("TradingPhaseScheduleEntry                18'446'744'073'709'551'615"),
+            info("Trade                                                       5"),
+            info("999                                                         1")}));
 }
 
 constexpr std::string_view zero_header =

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,19 +23,6 @@ using testing::bytes_of;
 using testing::error;
 using testing::order_add;
 using testing::record;
-
-// Datagrams in, the display of headers and heartbeats out; then the
-// processor's counters and the datagrams left unread.
-struct loop_case {
-    const char* name;
-    std::vector<std::string> datagrams;
-    std::vector<record> log;
-    std::string after;           // "received lost expected errors finished left"
-    std::size_t first_sent = 0;  // the first datagram's length as sent, when the kernel cut it
-    std::uint64_t dropped = 0;   // by the socket
-};
-
-void PrintTo(const loop_case& c, std::ostream* out) { *out << c.name; }
 
 record shown(const md::message_builder& m) { return testing::info(testing::header_text(m)); }
 record shown(std::uint32_t seq_num) { return shown(order_add(seq_num)); }
@@ -82,7 +68,11 @@ std::vector<std::string> one_per_datagram(const std::vector<std::uint32_t>& seq_
     return datagrams;
 }
 
-std::vector<loop_case> loop_cases() {
+// Datagrams in, the display of headers and heartbeats out; then the
+// processor's counters and the datagrams left unread. The sequence check,
+// which the loop calls directly rather than through the virtual table, shows
+// only the anomalies.
+TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
     const std::string a = orders(1, 1), b = orders(2, 2), c = orders(3, 3), ab = a + b;
     const auto status = testing::session_status(2, 13), end = testing::end_of_session(2);
     const auto hb = testing::heartbeat();
@@ -91,7 +81,14 @@ std::vector<loop_case> loop_cases() {
     md::message_builder huge(md::MsgType::OrderAdd, 72);
     huge.length(5000);
     const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
-    return {
+    const struct {
+        const char* name;
+        std::vector<std::string> datagrams;
+        std::vector<record> log;
+        std::string after;           // "received lost expected errors finished left"
+        std::size_t first_sent = 0;  // the first datagram's length as sent, when the kernel cut it
+        std::uint64_t dropped = 0;   // by the socket
+    } cases[] = {
         {"MessagesSplitAcrossTwoAndThreeDatagrams",
          {ab.substr(0, 100), ab.substr(100), c.substr(0, 20), c.substr(20, 30), c.substr(50), ""},
          {shown(1), shown(2), shown(3)},
@@ -162,40 +159,33 @@ std::vector<loop_case> loop_cases() {
           shown(4294967295U), shown(12345)},
          "6 8589934291 12346 1 0 0"},
     };
-}
-
-class ReceiveLoop : public ::testing::TestWithParam<loop_case> {};
-
-// The display shows every line; the sequence check, which the loop calls
-// directly rather than through the virtual table, only the anomalies.
-TEST_P(ReceiveLoop, Case) {
-    const loop_case& c = GetParam();
-    md::display_processor_with_hb display;
-    md::seq_check_processor check;
-    for (md::processor* processor : std::vector<md::processor*>{&display, &check}) {
-        const testing::log_capture log;
-        testing::datagram_queue datagrams;
-        datagrams.set_dropped(c.dropped);
-        for (const std::string& datagram : c.datagrams) {
-            datagrams.add(datagram, 0, datagrams.left() == 0 ? c.first_sent : 0);
+    for (const auto& c : cases) {
+        md::display_processor_with_hb display;
+        md::seq_check_processor check;
+        for (md::processor* processor : std::vector<md::processor*>{&display, &check}) {
+            SCOPED_TRACE(c.name);
+            const testing::log_capture log;
+            testing::datagram_queue datagrams;
+            datagrams.set_dropped(c.dropped);
+            for (const std::string& datagram : c.datagrams) {
+                datagrams.add(datagram, 0, datagrams.left() == 0 ? c.first_sent : 0);
+            }
+            receive_loop(*processor, datagrams);
+            std::vector<record> expected = c.log;
+            if (processor == &check) {
+                std::erase_if(expected,
+                              [](const record& r) { return r.level == spdlog::level::info; });
+            }
+            EXPECT_EQ(log.records(), expected);
+            EXPECT_EQ(
+                spdlog::fmt_lib::format("{} {} {} {:d} {:d} {}", processor->received_,
+                                        processor->lost_, processor->expected_seq_num_,
+                                        processor->errors_, processor->finished_, datagrams.left()),
+                c.after);
+            EXPECT_EQ(processor->socket_drops_, c.dropped);
         }
-        receive_loop(*processor, datagrams);
-        std::vector<record> expected = c.log;
-        if (processor == &check) {
-            std::erase_if(expected, [](const record& r) { return r.level == spdlog::level::info; });
-        }
-        EXPECT_EQ(log.records(), expected);
-        EXPECT_EQ(
-            spdlog::fmt_lib::format("{} {} {} {:d} {:d} {}", processor->received_, processor->lost_,
-                                    processor->expected_seq_num_, processor->errors_,
-                                    processor->finished_, datagrams.left()),
-            c.after);
-        EXPECT_EQ(processor->socket_drops_, c.dropped);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ReceiveLoop, ::testing::ValuesIn(loop_cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // The kernel's counter is cumulative and 32 bits wide; a datagram carries it
 // only while it is not 0.
@@ -217,25 +207,27 @@ TEST(SocketDrops, CounterDifferencesAcrossTheWrap) {
     }
 }
 
-TEST(LatencyHistogram, BucketsHoldTheirValuesWithinOneThirtySecond) {
+// Every value within 1/32 of the middle of its bucket, at every magnitude;
+// percentiles and the maximum of signed latencies as near.
+TEST(LatencyHistogram, WithinOneThirtySecond) {
     for (std::uint64_t magnitude = 1; magnitude != 0; magnitude *= 3) {
         for (const std::uint64_t m : {magnitude - 1, magnitude, magnitude + 1}) {
             const std::size_t bucket = latency_histogram::bucket_of(m);
             ASSERT_LT(bucket, latency_histogram::bucket_count);
             const std::uint64_t middle = latency_histogram::middle_of(bucket);
-            const std::uint64_t off = middle > m ? middle - m : m - middle;
-            EXPECT_LE(off, m / 32) << m;
+            EXPECT_LE(middle > m ? middle - m : m - middle, m / 32) << m;
             EXPECT_EQ(latency_histogram::bucket_of(middle), bucket) << m;
         }
         if (magnitude > std::numeric_limits<std::uint64_t>::max() / 3) {
             break;
         }
     }
-}
-
-TEST(LatencyHistogram, PercentilesOfSignedLatencies) {
     constexpr auto lowest = std::numeric_limits<std::int64_t>::min();
     constexpr auto highest = std::numeric_limits<std::int64_t>::max();
+    const auto near = [](std::int64_t value, std::int64_t wanted) {
+        const double off = static_cast<double>(value) - static_cast<double>(wanted);
+        return std::abs(off) <= std::abs(static_cast<double>(wanted)) / 32;
+    };
     const struct {
         std::vector<std::pair<std::int64_t, int>> recorded;  // latency, times
         std::int64_t p50, p99, max;
@@ -252,10 +244,6 @@ TEST(LatencyHistogram, PercentilesOfSignedLatencies) {
                 histogram.record(latency);
             }
         }
-        const auto near = [](std::int64_t value, std::int64_t wanted) {
-            const double off = static_cast<double>(value) - static_cast<double>(wanted);
-            return std::abs(off) <= std::abs(static_cast<double>(wanted)) / 32;
-        };
         EXPECT_PRED2(near, histogram.percentile(0.5), c.p50);
         EXPECT_PRED2(near, histogram.percentile(0.99), c.p99);
         EXPECT_EQ(histogram.max(), c.max);

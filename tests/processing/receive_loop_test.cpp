@@ -97,11 +97,13 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
          {big, big.substr(0, 1400), big.substr(1400, 1400), big.substr(2800), ""},
          {shown(largest), shown(largest)},
          "2 0 1 0 0 0"},
-        // The byte carried over is the first of a message of another length.
+        // The byte carried over is the first of a message of another length;
+        // the carry held a longer one before.
         {"OneByteTailStartsTheNextMessage",
-         {(a + bytes_of(status)).substr(0, 73), bytes_of(status).substr(1), ""},
-         {shown(1), shown(status)},
-         "2 0 3 0 0 0"},
+         {big.substr(0, 100), big.substr(100) + (a + bytes_of(status)).substr(0, 73),
+          bytes_of(status).substr(1), ""},
+         {shown(largest), shown(1), shown(status)},
+         "3 0 3 0 0 0"},
         {"LengthZeroEndsReceptionMidDatagram",
          {a + std::string(2, '\0') + b, b},
          {shown(1)},

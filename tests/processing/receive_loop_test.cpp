@@ -84,83 +84,79 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
     const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
     const struct {
         const char* name;
+        std::string after;  // "received lost expected errors finished left"
         std::vector<std::string> datagrams;
         std::vector<record> log;
-        std::string after;           // "received lost expected errors finished left"
         std::size_t first_sent = 0;  // the first datagram's length as sent, when the kernel cut it
         std::uint64_t dropped = 0;   // by the socket
     } cases[] = {
-        {"MessagesSplitAcrossTwoAndThreeDatagrams",
+        {"split",
+         "3 0 4 0 0 0",
          {ab.substr(0, 100), ab.substr(100), c.substr(0, 20), c.substr(20, 30), c.substr(50), ""},
-         {shown(1), shown(2), shown(3)},
-         "3 0 4 0 0 0"},
-        {"LargestMessageWholeAndAcrossDatagrams",
+         {shown(1), shown(2), shown(3)}},
+        {"largest",
+         "2 0 1 0 0 0",
          {big, big.substr(0, 1400), big.substr(1400, 1400), big.substr(2800), ""},
-         {shown(largest), shown(largest)},
-         "2 0 1 0 0 0"},
+         {shown(largest), shown(largest)}},
         // The byte carried over is the first of a message of another length;
         // the carry held a longer one before.
-        {"OneByteTailStartsTheNextMessage",
+        {"one-byte tail",
+         "3 0 3 0 0 0",
          {longer.substr(0, 100), longer.substr(100) + (a + bytes_of(status)).substr(0, 73),
           bytes_of(status).substr(1), ""},
-         {shown(md::message_builder(md::MsgType{999}, 300)), shown(1), shown(status)},
-         "3 0 3 0 0 0"},
-        {"LengthZeroEndsReceptionMidDatagram",
-         {a + std::string(2, '\0') + b, b},
-         {shown(1)},
-         "1 0 2 0 0 1"},
-        {"EmptyDatagramEndsReceptionSocketDropsAreErrors", {"", a}, {}, "0 0 0 1 0 1", 0, 1234},
-        {"EndOfSessionStopsMidDatagram",
-         {a + bytes_of(end) + c, b},
-         {shown(1), shown(end)},
-         "2 0 3 0 1 1"},
-        {"HeartbeatsAreShownButNotCountedOrChecked",
+         {shown(md::message_builder(md::MsgType{999}, 300)), shown(1), shown(status)}},
+        {"length 0 ends", "1 0 2 0 0 1", {a + std::string(2, '\0') + b, b}, {shown(1)}},
+        {"empty datagram ends, drops are errors", "0 0 0 1 0 1", {"", a}, {}, 0, 1234},
+        {"end of session", "2 0 3 0 1 1", {a + bytes_of(end) + c, b}, {shown(1), shown(end)}},
+        // Heartbeats are shown but neither counted nor checked.
+        {"heartbeats",
+         "2 0 7 0 0 0",
          {orders(5, 5) + bytes_of(hb), bytes_of(hb) + orders(6, 6), ""},
-         {shown(5), shown(hb), shown(hb), shown(6)},
-         "2 0 7 0 0 0"},
+         {shown(5), shown(hb), shown(hb), shown(6)}},
         // A datagram cut by the kernel, or at the room the carried bytes
         // leave: its complete messages count, its incomplete end is dropped,
         // and the next datagram is framed from its own first byte. The kernel
         // kept 4096 of 5040 bytes: 56 messages and 64 bytes of the 57th.
-        {"CutByTheKernel",
+        {"cut by the kernel",
+         "57 14 72 1 0 0",
          {orders(1, 70).substr(0, 4096), orders(71, 71), ""},
          std::vector{cut(5040, 4096)} + shown(1, 56) + std::vector{gap(57, 71, 14), shown(71)},
-         "57 14 72 1 0 0",
          5040},
         // 30 bytes carried leave 4066: the rest of message 2 (42 bytes),
         // then 55 messages and 64 bytes of the 58th.
-        {"CutAtTheRoomLeft",
+        {"cut at the room left",
+         "58 3 62 1 0 0",
          {a + b.substr(0, 30), b.substr(30) + orders(3, 60), orders(61, 61), ""},
          std::vector{shown(1), cut(4218, 4066)} + shown(2, 57) +
-             std::vector{gap(58, 61, 3), shown(61)},
-         "58 3 62 1 0 0"},
-        // Framing that no honest sender produces.
-        {"LengthBelowTheHeaderIsSkippedByItsLength",
+             std::vector{gap(58, 61, 3), shown(61)}},
+        // Framing that no honest sender produces: a length below the header
+        // is skipped by its length, one beyond the buffer ends reception.
+        {"runt",
+         "2 0 3 1 0 0",
          {a + runt + b, ""},
          {shown(1), testing::warn("Message length 10 is below the 42-byte header; skipped"),
-          shown(2)},
-         "2 0 3 1 0 0"},
-        {"LengthBeyondTheBufferEndsReception",
+          shown(2)}},
+        {"huge",
+         "1 0 2 1 0 1",
          {a + bytes_of(huge), b},
          {shown(1),
-          error("Message length 5000 exceeds the 4096-byte receive buffer; reception ended")},
-         "1 0 2 1 0 1"},
+          error("Message length 5000 exceeds the 4096-byte receive buffer; reception ended")}},
         // A gap is reported before the message and counted; a resend keeps
         // the expectation; 0 is always in sequence and restarts it.
-        {"GapsResendsAndZero",
+        {"gaps, resends and 0",
+         "7 8 8 1 0 0",
          one_per_datagram({5, 6, 9, 4, 10, 0, 7}),
          {shown(5), shown(6), gap(7, 9, 2), shown(9),
           error("Resend of message with seqNum 4, expected seqNum 10"), shown(4), shown(10),
-          shown(0), gap(1, 7, 6), shown(7)},
-         "7 8 8 1 0 0"},
+          shown(0), gap(1, 7, 6), shown(7)}},
         // Lost counts sum beyond 32 bits; the expectation wraps after the
         // largest number, then anything is in sequence.
-        {"LargeNumbers",
+        {"large numbers",
+         "6 8589934291 12346 1 0 0",
          one_per_datagram({1, 4294967000U, 0, 4294967000U, 4294967295U, 12345}),
          {shown(1), gap(2, 4294967000U, 4294966998), shown(4294967000U), shown(0),
           gap(1, 4294967000U, 4294966999), shown(4294967000U), gap(4294967001U, 4294967295U, 294),
-          shown(4294967295U), shown(12345)},
-         "6 8589934291 12346 1 0 0"},
+          shown(4294967295U), shown(12345)}},
     };
     for (const auto& c : cases) {
         md::display_processor_with_hb display;

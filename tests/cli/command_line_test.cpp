@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +17,14 @@ testing::process_result md_dump(const std::vector<std::string>& args) {
     return testing::run_process(argv);
 }
 
+// A local address, a group and a port, then `more`.
+std::vector<std::string> joining(const std::vector<std::string>& more) {
+    std::vector<std::string> args{"--local-ip", "10.0.0.1", "--multicast-group",
+                                  "239.1.1.1",  "--port",   "5000"};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
 // Help and version on standard output with status 0; every error on
 // standard error with status 1: the library's errors before any check, then
 // the required options in their order, then the interface, then the checks
@@ -28,74 +34,64 @@ testing::process_result md_dump(const std::vector<std::string>& args) {
 TEST(CommandLine, OutputAndStatusOfEachCall) {
     const std::string help = testing::read_file(TEST_DATA_DIR "/help.txt");
     ASSERT_FALSE(help.empty());
+    const std::string version = "2.1.1 " + std::string(revision_id) + "\n";
     const std::string local = "Please provide either --local-ip or --interface option\n";
+    const std::string every = "Invalid every: 9\n";
     const struct {
-        std::vector<std::string> args;
         int status;
-        std::string out, err;
+        std::string text;  // all it writes: on standard output with 0, on standard error with 1
+        std::vector<std::string> args;
     } calls[] = {
-        {{}, 0, help, ""},
-        {{"--help"}, 0, help, ""},
-        {{"--help", "--port", "5000", "--multicast-group", "239.1.1.1"}, 0, help, ""},
-        {{"--help", "--version"}, 0, help, ""},
-        {{"--he"}, 0, help, ""},
-        {{"--version", "--port", "1"}, 0, "2.1.1 " + std::string(revision_id) + "\n", ""},
-        {{"--bogus"}, 1, "", "unrecognised option '--bogus'\n"},
-        {{"--h"}, 1, "", "option '--h' is ambiguous and matches '--hb', and '--help'\n"},
-        {{"--port", "65536"}, 1, "", "the argument ('65536') for option '--port' is invalid\n"},
-        {{"--port=-1"}, 1, "", "the argument ('-1') for option '--port' is invalid\n"},
-        {{"--port"}, 1, "", "the required argument for option '--port' is missing\n"},
-        {{"--port", "5000", "--multicast-group", "239.1.1.1"}, 1, "", local},
-        {{"--local-ip", "", "--interface", "lo"}, 1, "", local},
-        {{"--interface", ""}, 1, "", local},
-        {{"--local-ip", "10.0.0.1"}, 1, "", "Required option --multicast-group is missing\n"},
-        {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"},
-         1,
-         "",
-         "Required option --port is missing\n"},
-        {{"--interface", "nosuch0", "--port", "1"},
-         1,
-         "",
-         "Interface nosuch0 does not exist on this host\n"},
+        {0, help, {}},
+        {0, help, {"--help"}},
+        {0, help, {"--help", "--port", "5000", "--multicast-group", "239.1.1.1"}},
+        {0, help, {"--help", "--version"}},
+        {0, help, {"--he"}},
+        {0, version, {"--version", "--port", "1"}},
+        {1, "unrecognised option '--bogus'\n", {"--bogus"}},
+        {1, "option '--h' is ambiguous and matches '--hb', and '--help'\n", {"--h"}},
+        {1, "the argument ('65536') for option '--port' is invalid\n", {"--port", "65536"}},
+        {1, "the argument ('-1') for option '--port' is invalid\n", {"--port=-1"}},
+        {1, "the required argument for option '--port' is missing\n", {"--port"}},
+        {1, local, {"--port", "5000", "--multicast-group", "239.1.1.1"}},
+        {1, local, {"--local-ip", "", "--interface", "lo"}},
+        {1, local, {"--interface", ""}},
+        {1, "Required option --multicast-group is missing\n", {"--local-ip", "10.0.0.1"}},
+        {1,
+         "Required option --port is missing\n",
+         {"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"}},
+        {1,
+         "Interface nosuch0 does not exist on this host\n",
+         {"--interface", "nosuch0", "--port", "1"}},
         // Exact names only: a prefix of an existing name is no match.
-        {{"--interface", "l"}, 1, "", "Interface l does not exist on this host\n"},
-        {{"--local-ip", "10.0.0.1", "--interface", "nosuch0", "--multicast-group", "239.1.1.1",
-          "--port", "0", "--every", "9"},
-         1,
-         "",
-         "Invalid every: 9\n"},
+        {1, "Interface l does not exist on this host\n", {"--interface", "l"}},
+        {1,
+         every,
+         {"--local-ip", "10.0.0.1", "--interface", "nosuch0", "--multicast-group", "239.1.1.1",
+          "--port", "0", "--every", "9"}},
         // Options added since leave every short prefix of the first table
         // meaning what it meant: this run reaches the `every` check.
-        {{"--c", "--f", "--i", "lo", "--m", "239.1.1.1", "--p", "1", "--e", "9"},
-         1,
-         "",
-         "Invalid every: 9\n"},
-        {{"--loc", "", "--m", "239.1.1.1"}, 1, "", local},
-        {{"--v"}, 0, "2.1.1 " + std::string(revision_id) + "\n", ""},
+        {1, every, {"--c", "--f", "--i", "lo", "--m", "239.1.1.1", "--p", "1", "--e", "9"}},
+        {1, local, {"--loc", "", "--m", "239.1.1.1"}},
+        {0, version, {"--v"}},
         // The lists are checked before the log is touched; prefixes of the new options work.
-        {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1", "--port", "5000",
-          "--only-instrument", "7,x"},
-         1,
-         "",
-         "Invalid instrument id 'x' in --only-instrument: a number from 0 to 4294967295\n"},
-        {{"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1", "--port", "5000", "--only-t",
-          "OrderAdd, 38", "--only-i", "7", "--j", "--every", "9"},
-         1,
-         "",
-         "Invalid every: 9\n"},
-        {{"--only", "1"},
-         1,
-         "",
-         "option '--only' is ambiguous and matches '--only-instrument', and '--only-type'\n"},
+        {1, "Invalid instrument id 'x' in --only-instrument: a number from 0 to 4294967295\n",
+         joining({"--only-instrument", "7,x"})},
+        {1, every, joining({"--only-t", "OrderAdd, 38", "--only-i", "7", "--j", "--every", "9"})},
+        {1,
+         "option '--only' is ambiguous and matches '--only-instrument', and '--only-type'\n",
+         {"--only", "1"}},
+        // A stray word is refused, as the library refuses anything it cannot place.
+        {1, "too many positional options have been specified on the command line\n",
+         joining({"eth0"})},
     };
     for (const auto& call : calls) {
         const auto result = md_dump(call.args);
-        EXPECT_EQ(result.status, call.status) << call.err;
-        EXPECT_EQ(result.out, call.out);
-        EXPECT_EQ(result.err, call.err);
+        EXPECT_EQ(result.status, call.status) << call.text;
+        EXPECT_EQ(call.status == 0 ? result.out : result.err, call.text);
+        EXPECT_EQ(call.status == 0 ? result.err : result.out, "");
     }
-    const auto refused = md_dump({"--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1",
-                                  "--port", "5000", "--only-type", "Trade,Bogus"});
+    const auto refused = md_dump(joining({"--only-type", "Trade,Bogus"}));
     EXPECT_EQ(refused.status, 1);
     EXPECT_TRUE(
         refused.err.starts_with("Unknown message type 'Bogus' in --only-type. The types "
@@ -105,19 +101,17 @@ TEST(CommandLine, OutputAndStatusOfEachCall) {
     EXPECT_EQ(find_interface_address("lo"), "127.0.0.1");
 }
 
+// The log file is created only once the checks before it passed, and empty.
 TEST(CommandLine, LogFileOnlyOnceTheChecksBeforeItPassed) {
     const std::string log = testing::temporary_file("cli.log");
     std::filesystem::remove(log);
-    const std::vector<std::string> before_port = {
-        "--log", log, "--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"};
-    EXPECT_EQ(md_dump(before_port).err, "Required option --port is missing\n");
+    EXPECT_EQ(
+        md_dump({"--log", log, "--local-ip", "10.0.0.1", "--multicast-group", "239.1.1.1"}).err,
+        "Required option --port is missing\n");
     EXPECT_FALSE(std::filesystem::exists(log));
-    std::vector<std::string> all = before_port;
-    all.insert(all.end(), {"--port", "5000", "--every", "1"});
-    const auto result = md_dump(all);
+    const auto result = md_dump(joining({"--log", log, "--every", "1"}));
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "Invalid every: 1\n");
-    EXPECT_TRUE(std::filesystem::exists(log));
     EXPECT_EQ(std::filesystem::file_size(log), 0U);
     std::filesystem::remove(log);
 }

@@ -1,18 +1,26 @@
+// The processors, the summary, and every kind of record in the JSON form:
+// its level, its event, its numbers and the text of its text form. (The
+// text form is what every other test of the processors, the loop and the
+// summary reads.)
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <limits>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "app/version.hpp"
 #include "log_capture.hpp"
 #include "messages.hpp"
 #include "processing/grouped_count.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/records.hpp"
 
 namespace tarn::md {
 namespace {
 
+using testing::error;
 using testing::hand_over;
 using testing::info;
 using testing::warn;
@@ -36,46 +44,45 @@ TEST(Processors, EndOfSessionNeedsTheStatusTypeAndEventThree) {
     }
 }
 
-// Only the _with_hb classes show heartbeats, by their header; heartbeats and
-// header lines are never counted.
-TEST(Processors, DisplaysWriteTheHeaderOrTheFullTextAndCountOnlyInFull) {
-    const testing::log_capture log;
+// Only the _with_hb classes show heartbeats, by their header; only the full
+// displays count by type and warn of every unknown type, which is an error.
+TEST(Processors, DisplaysWriteTheHeaderOrTheFullText) {
+    const auto a = testing::order_add(3);
+    const message_builder logout(MsgType::Logout, 42), unknown(MsgType{2}, 50);
+    const auto line = [](const message_builder& m) { return info(testing::header_text(m)); };
+    const auto full = info(testing::full_text(a)), hb = line(testing::heartbeat());
+    const auto warning = warn("Unknown message " + testing::header_text(unknown));
     display_processor header_display;
     full_display_processor full_display;
     display_processor_with_hb header_display_hb;
     full_display_processor_with_hb full_display_hb;
-    const auto a = testing::order_add(3);
-    const message_builder logout(MsgType::Logout, 42);
-    for (processor* p : std::vector<processor*>{&header_display, &full_display, &header_display_hb,
-                                                &full_display_hb}) {
-        hand_over(*p, a);
-        hand_over(*p, logout);
-        hand_over(*p, testing::heartbeat(), &processor::process_heartbeat);
+    const struct {
+        processor* p;
+        std::vector<testing::record> log;
+    } cases[] = {
+        {&header_display, {line(a), line(logout), line(unknown), line(unknown)}},
+        {&full_display, {full, line(logout), warning, warning}},
+        {&header_display_hb, {line(a), line(logout), line(unknown), line(unknown), hb}},
+        {&full_display_hb, {full, line(logout), warning, warning, hb}},
+    };
+    for (const auto& c : cases) {
+        const testing::log_capture log;
+        hand_over(*c.p, a);
+        hand_over(*c.p, logout);
+        EXPECT_FALSE(c.p->errors_);
+        hand_over(*c.p, unknown);
+        hand_over(*c.p, unknown);
+        hand_over(*c.p, testing::heartbeat(), &processor::process_heartbeat);
+        EXPECT_EQ(log.records(), c.log);
     }
-    const auto header = info(testing::header_text(a)),
-               logout_line = info(testing::header_text(logout)), full = info(testing::full_text(a)),
-               hb = info(testing::header_text(testing::heartbeat()));
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{header, logout_line, full, logout_line, header,
-                                            logout_line, hb, full, logout_line, hb}));
     EXPECT_NE(full.text.find("||publicOrderId=1003|instrumentId=7|side=0(0)|"), std::string::npos);
-    EXPECT_TRUE(header_display.counts_.empty());
-    EXPECT_EQ(full_display_hb.counts_,
-              (std::map<MsgType, std::uint64_t>{{MsgType::OrderAdd, 1}, {MsgType::Logout, 1}}));
-    EXPECT_FALSE(full_display.errors_);
-}
-
-TEST(Processors, FullDisplayWarnsOfEveryUnknownType) {
-    const testing::log_capture log;
-    full_display_processor_with_hb p;
-    const message_builder unknown(MsgType{2}, 50);
-    hand_over(p, unknown);
-    hand_over(p, unknown);
-    const auto warning = warn("Unknown message " + testing::header_text(unknown));
-    EXPECT_EQ(log.records(), (std::vector<testing::record>{warning, warning}));
     EXPECT_NE(warning.text.find("|MsgType=2(2)|"), std::string::npos);
-    EXPECT_TRUE(p.errors_);
-    EXPECT_EQ(p.counts_.at(MsgType{2}), 2U);
+    EXPECT_TRUE(header_display.counts_.empty());
+    EXPECT_FALSE(header_display.errors_);
+    EXPECT_TRUE(full_display.errors_);
+    EXPECT_EQ(full_display_hb.counts_,
+              (std::map<MsgType, std::uint64_t>{
+                  {MsgType::OrderAdd, 1}, {MsgType::Logout, 1}, {MsgType{2}, 2}}));
 }
 
 // Never before the first message, never with an interval of 0.
@@ -110,45 +117,105 @@ TEST(GroupedCount, ApostropheBetweenGroupsOfThreeAndASecondLocaleWithout) {
     EXPECT_EQ(spdlog::fmt_lib::format(tarn::separator_locales()[1], "{:L}", 1234567), "1234567");
 }
 
-// Errors and losses come first; a run with resends only has no lost line;
+// Errors, losses and socket drops come first; a run with resends only has no lost line;
 // type rows come in code order, names padded to 40 and counts to 20.
 TEST(Summary, RecordsForEachKindOfRun) {
-    const auto row = [](const std::string& name, const std::string& count) {
-        return info(name + std::string(40 - name.size(), ' ') + " " +
-                    std::string(std::max<std::size_t>(20, count.size()) - count.size(), ' ') +
-                    count);
-    };
-    const struct {
-        bool errors;
-        std::uint64_t received, lost;
-        std::map<MsgType, std::uint64_t> counts;
-        std::vector<testing::record> summary;
-    } runs[] = {
-        {false, 0, 0, {}, {info("0 messages received")}},
-        {false, 1234567, 0, {}, {info("1'234'567 messages received")}},
-        {true, 5, 0, {}, {warn("There were some errors."), info("5 messages received")}},
-        {true,
-         3000,
-         2,
-         {{MsgType::Trade, 5},
-          {MsgType{999}, 1},
-          {MsgType::OrderAdd, 1234567},
-          {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}},
-         {warn("There were some errors."), info("3'000 messages received"), warn("2 messages lost"),
-          row("OrderAdd", "1'234'567"),
-          row("TradingPhaseScheduleEntry", "18'446'744'073'709'551'615"), row("Trade", "5"),
-          row("999", "1")}},
-    };
-    for (const auto& run : runs) {
+    const auto summary = [](bool errors, std::uint64_t received, std::uint64_t lost,
+                            std::uint64_t drops, std::map<MsgType, std::uint64_t> counts) {
         const testing::log_capture log;
         full_display_processor p;
-        p.errors_ = run.errors;
-        p.received_ = run.received;
-        p.lost_ = run.lost;
-        p.counts_ = run.counts;
+        p.errors_ = errors;
+        p.received_ = received;
+        p.lost_ = lost;
+        p.socket_drops_ = drops;
+        p.counts_ = std::move(counts);
         p.print_summary();
-        EXPECT_EQ(log.records(), run.summary);
-    }
+        return log.records();
+    };
+    EXPECT_EQ(summary(false, 0, 0, 0, {}), std::vector{info("0 messages received")});
+    EXPECT_EQ(summary(true, 5, 0, 0, {}),
+              (std::vector{warn("There were some errors."), info("5 messages received")}));
+    EXPECT_EQ(
+        summary(true, 3000, 2, 1234,
+                {{MsgType::Trade, 5},
+                 {MsgType{999}, 1},
+                 {MsgType::OrderAdd, 1234567},
+                 {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}}),
+        (std::vector{
+            warn("There were some errors."), info("3'000 messages received"),
+            warn("2 messages lost"),
+            warn("1'234 datagrams dropped by this host's socket, its receive buffer full: see "
+                 "--receive-buffer"),
+            info("OrderAdd                                            1'234'567"),
+            info("TradingPhaseScheduleEntry                18'446'744'073'709'551'615"),
+            info("Trade                                                       5"),
+            info("999                                                         1")}));
+}
+
+constexpr std::string_view zero_header =
+    R"({"length":42,"MsgType":{"value":999,"name":null},"version":0,"seqNum":0,)"
+    R"("timestamp":{"ns":0,"utc":"1970-01-01T00:00:00.000000000"},)"
+    R"("sourceTimestamp":{"ns":0,"utc":"1970-01-01T00:00:00.000000000"},)"
+    R"("isEncrypted":0,"encryptionOffset":0,"encryptionKeyId":0,"sessionId":0,"streamId":0})";
+constexpr std::string_view zero_header_text =
+    "length=42|MsgType=999(999)|version=0|seqNum=0"
+    "|timestamp=0(1970-01-01T00:00:00.000000000)"
+    "|sourceTimestamp=0(1970-01-01T00:00:00.000000000)"
+    "|isEncrypted=0|encryptionOffset=0|encryptionKeyId=0|sessionId=0|streamId=0|";
+
+TEST(JsonRecords, EveryKind) {
+    const testing::log_capture log;
+    records::use_form(records::form::json);
+    const message_builder unknown(MsgType{999}, 42);
+    const byte_view header(unknown.view().data(), unknown.view().size());
+    const std::vector<const char*> arguments = {"--json", "a\"b"};
+    const std::vector<records::type_count> counts = {{"OrderAdd", 1234567}, {"999", 1}};
+    records::gap(7, 9, 2);
+    records::resend(4294967295U, 8);
+    records::length_below_header(41, 42);
+    records::length_over_buffer(5000, 4096);
+    records::progress(20000);
+    records::unknown_message(header);
+    records::short_message(header, 72);
+    records::start("./md_dump", version_text, revision_id, arguments);
+    records::summary(false, 0, 0, 0, {});
+    records::summary(true, 1234568, 2, 3, counts);
+    records::use_form(records::form::text);
+    const std::string revision(revision_id);
+    EXPECT_EQ(
+        log.records(),
+        (std::vector<testing::record>{
+            error(
+                R"("event":"gap","expected":7,"received":9,"lost":2,"text":"Out of sync message. )"
+                R"(Expected seqNum 7, received seqNum 9, 2 messages lost")"),
+            error(
+                R"("event":"resend","received":4294967295,"expected":8,"text":"Resend of message )"
+                R"(with seqNum 4294967295, expected seqNum 8")"),
+            warn(R"("event":"length_below_header","length":41,"header_size":42,"text":"Message )"
+                 R"(length 41 is below the 42-byte header; skipped")"),
+            error(
+                R"("event":"length_over_buffer","length":5000,"buffer_size":4096,"text":"Message )"
+                R"(length 5000 exceeds the 4096-byte receive buffer; reception ended")"),
+            info(R"("event":"progress","received":20000,"text":"20'000 messages received so far")"),
+            warn(R"("event":"unknown_message","header":)" + std::string(zero_header) +
+                 R"(,"text":"Unknown message )" + std::string(zero_header_text) + "\""),
+            warn(R"("event":"short_message","length":42,"layout_size":72,"header":)" +
+                 std::string(zero_header) +
+                 R"(,"text":"Message shorter than its layout, 42 of 72 bytes: )" +
+                 std::string(zero_header_text) + "\""),
+            info(R"("event":"start","program":"./md_dump","version":"2.1.1","revision":")" +
+                 revision + R"(","arguments":["--json","a\"b"],"text":"Start ./md_dump 2.1.1 )" +
+                 revision + R"( --json a\"b")"),
+            info(R"("event":"summary","errors":false,"received":0,"lost":0,"socket_drops":0,)"
+                 R"("counts":{},)"
+                 R"("text":"0 messages received")"),
+            warn(
+                R"("event":"summary","errors":true,"received":1234568,"lost":2,"socket_drops":3,)"
+                R"("counts":{"OrderAdd":1234567,"999":1},"text":"There were some errors.\u000a)"
+                R"(1'234'568 messages received\u000a2 messages lost\u000a3 datagrams dropped by )"
+                R"(this host's socket, its receive buffer full: see --receive-buffer\u000aOrderAdd)" +
+                std::string(32 + 1 + 11, ' ') + R"(1'234'567\u000a999)" +
+                std::string(37 + 1 + 19, ' ') + R"(1")")}));
 }
 
 }  // namespace

@@ -1,12 +1,19 @@
+// The receive loop: datagrams in, records and counters out; then what it
+// feeds: the kernel's drop counter and the interval statistics with their
+// latency histogram. (A stop signal is tested end to end, in every mode.)
+
 #include <gtest/gtest.h>
 
-#include <ostream>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "datagram_queue.hpp"
 #include "log_capture.hpp"
 #include "messages.hpp"
+#include "net/socket_source.hpp"
+#include "processing/interval_statistics.hpp"
 #include "processing/receive_loop.hpp"
 
 namespace tarn {
@@ -14,22 +21,41 @@ namespace {
 
 using testing::bytes_of;
 using testing::error;
-using testing::info;
 using testing::order_add;
+using testing::record;
 
-// Datagrams in, the display of headers and heartbeats out; then the
-// processor's counters and the datagrams left unread.
-struct loop_case {
-    const char* name;
-    std::vector<std::string> datagrams;
-    std::vector<testing::record> log;
-    std::string after;  // "received lost expected errors finished left"
-};
+record shown(const md::message_builder& m) { return testing::info(testing::header_text(m)); }
+record shown(std::uint32_t seq_num) { return shown(order_add(seq_num)); }
+record gap(std::uint32_t expected, std::uint32_t received, std::uint64_t lost) {
+    return error("Out of sync message. Expected seqNum " + std::to_string(expected) +
+                 ", received seqNum " + std::to_string(received) + ", " + std::to_string(lost) +
+                 " messages lost");
+}
+record cut(std::size_t sent, std::size_t room) {
+    return testing::warn("Datagram of " + std::to_string(sent) + " bytes cut to the " +
+                         std::to_string(room) +
+                         " bytes the receive buffer had room for; its incomplete end dropped");
+}
 
-void PrintTo(const loop_case& c, std::ostream* out) { *out << c.name; }
-
-testing::record shown(const md::message_builder& m) { return info(testing::header_text(m)); }
-testing::record shown(std::uint32_t seq_num) { return shown(order_add(seq_num)); }
+// OrderAdd messages `first` to `last`, 72 bytes each, end to end, and their lines.
+std::string orders(std::uint32_t first, std::uint32_t last) {
+    std::string bytes;
+    for (std::uint32_t seq = first; seq <= last; ++seq) {
+        bytes += bytes_of(order_add(seq));
+    }
+    return bytes;
+}
+std::vector<record> operator+(std::vector<record> log, std::vector<record> more) {
+    log.insert(log.end(), more.begin(), more.end());
+    return log;
+}
+std::vector<record> shown(std::uint32_t first, std::uint32_t last) {
+    std::vector<record> log;
+    for (std::uint32_t seq = first; seq <= last; ++seq) {
+        log.push_back(shown(seq));
+    }
+    return log;
+}
 
 // OrderAdd messages with these sequence numbers, each in its own datagram,
 // then the empty datagram that ends reception.
@@ -42,134 +68,231 @@ std::vector<std::string> one_per_datagram(const std::vector<std::uint32_t>& seq_
     return datagrams;
 }
 
-std::vector<loop_case> loop_cases() {
-    const std::string a = bytes_of(order_add(1)), b = bytes_of(order_add(2)),
-                      c = bytes_of(order_add(3)), ab = a + b;
+// Datagrams in, the display of headers and heartbeats out; then the
+// processor's counters and the datagrams left unread. The sequence check,
+// which the loop calls directly rather than through the virtual table, shows
+// only the anomalies.
+TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
+    const std::string a = orders(1, 1), b = orders(2, 2), c = orders(3, 3), ab = a + b;
     const auto status = testing::session_status(2, 13), end = testing::end_of_session(2);
     const auto hb = testing::heartbeat();
-    // 4096 bytes of room for 4320: a warning, the 56 whole messages, and the
-    // 57th, cut, is dropped; the next datagram is framed from its own start.
-    std::string burst;
-    std::vector<testing::record> burst_log{testing::warn(
-        "Datagram of 4320 bytes cut to the 4096 bytes the receive buffer had room for; its "
-        "incomplete end dropped")};
-    for (std::uint32_t seq = 1; seq <= 60; ++seq) {
-        burst += bytes_of(order_add(seq));
-        if (seq <= 56) {
-            burst_log.push_back(shown(seq));
-        }
-    }
-    burst_log.push_back(shown(57));
-    md::message_builder largest(md::MsgType{999}, 4096);
-    largest.seq_num(1);
+    md::message_builder largest(md::MsgType{999}, 4096);  // as large as the buffer
     const std::string big = bytes_of(largest);
+    const std::string longer = bytes_of(md::message_builder(md::MsgType{999}, 300));
     md::message_builder huge(md::MsgType::OrderAdd, 72);
     huge.length(5000);
     const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
-    return {
-        {"ThreeMessagesInOneDatagram",
-         {a + b + c, ""},
-         {shown(1), shown(2), shown(3)},
-         "3 0 4 0 0 0"},
-        {"MessageSplitAcrossTwoAndThreeDatagrams",
+    const struct {
+        const char* name;
+        std::string after;  // "received lost expected errors finished left"
+        std::vector<std::string> datagrams;
+        std::vector<record> log;
+        std::size_t first_sent = 0;  // the first datagram's length as sent, when the kernel cut it
+        std::uint64_t dropped = 0;   // by the socket
+    } cases[] = {
+        {"split",
+         "3 0 4 0 0 0",
          {ab.substr(0, 100), ab.substr(100), c.substr(0, 20), c.substr(20, 30), c.substr(50), ""},
-         {shown(1), shown(2), shown(3)},
-         "3 0 4 0 0 0"},
-        // The byte carried over is the first of a message of another length.
-        {"OneByteTailStartsTheNextMessage",
-         {(a + bytes_of(status)).substr(0, 73), bytes_of(status).substr(1), ""},
-         {shown(1), shown(status)},
-         "2 0 3 0 0 0"},
-        {"LengthZeroEndsReceptionMidDatagram",
-         {a + std::string(2, '\0') + b, b},
-         {shown(1)},
-         "1 0 2 0 0 1"},
-        {"EmptyDatagramEndsReception", {"", a}, {}, "0 0 0 0 0 1"},
-        {"EndOfSessionStopsMidDatagram",
-         {a + bytes_of(end) + c, b},
-         {shown(1), shown(end)},
-         "2 0 3 0 1 1"},
-        {"OtherSessionEventsDoNotEnd",
-         {bytes_of(testing::session_status(1, 2)) + bytes_of(status), ""},
-         {shown(testing::session_status(1, 2)), shown(status)},
-         "2 0 3 0 0 0"},
-        {"HeartbeatsAreShownButNotCountedOrChecked",
-         {bytes_of(order_add(5)) + bytes_of(hb), bytes_of(hb) + bytes_of(order_add(6)), ""},
-         {shown(5), shown(hb), shown(hb), shown(6)},
-         "2 0 7 0 0 0"},
-        {"LongDatagramIsCutToTheRoomLeft",
-         {burst, bytes_of(order_add(57)), ""},
-         burst_log,
-         "57 0 58 1 0 0"},
-        {"LargestMessageCompletesAcrossDatagrams",
-         {big.substr(0, 1400), big.substr(1400, 1400), big.substr(2800), ""},
-         {shown(largest)},
-         "1 0 2 0 0 0"},
-        // Framing that no honest sender produces.
-        {"LengthBelowTheHeaderIsSkippedByItsLength",
+         {shown(1), shown(2), shown(3)}},
+        {"largest",
+         "2 0 1 0 0 0",
+         {big, big.substr(0, 1400), big.substr(1400, 1400), big.substr(2800), ""},
+         {shown(largest), shown(largest)}},
+        // The byte carried over is the first of a message of another length;
+        // the carry held a longer one before.
+        {"one-byte tail",
+         "3 0 3 0 0 0",
+         {longer.substr(0, 100), longer.substr(100) + (a + bytes_of(status)).substr(0, 73),
+          bytes_of(status).substr(1), ""},
+         {shown(md::message_builder(md::MsgType{999}, 300)), shown(1), shown(status)}},
+        {"length 0 ends", "1 0 2 0 0 1", {a + std::string(2, '\0') + b, b}, {shown(1)}},
+        {"empty datagram ends, drops are errors", "0 0 0 1 0 1", {"", a}, {}, 0, 1234},
+        {"end of session", "2 0 3 0 1 1", {a + bytes_of(end) + c, b}, {shown(1), shown(end)}},
+        // Heartbeats are shown but neither counted nor checked.
+        {"heartbeats",
+         "2 0 7 0 0 0",
+         {orders(5, 5) + bytes_of(hb), bytes_of(hb) + orders(6, 6), ""},
+         {shown(5), shown(hb), shown(hb), shown(6)}},
+        // A datagram cut by the kernel, or at the room the carried bytes
+        // leave: its complete messages count, its incomplete end is dropped,
+        // and the next datagram is framed from its own first byte. The kernel
+        // kept 4096 of 5040 bytes: 56 messages and 64 bytes of the 57th.
+        {"cut by the kernel",
+         "57 14 72 1 0 0",
+         {orders(1, 70).substr(0, 4096), orders(71, 71), ""},
+         std::vector{cut(5040, 4096)} + shown(1, 56) + std::vector{gap(57, 71, 14), shown(71)},
+         5040},
+        // 30 bytes carried leave 4066: the rest of message 2 (42 bytes),
+        // then 55 messages and 64 bytes of the 58th.
+        {"cut at the room left",
+         "58 3 62 1 0 0",
+         {a + b.substr(0, 30), b.substr(30) + orders(3, 60), orders(61, 61), ""},
+         std::vector{shown(1), cut(4218, 4066)} + shown(2, 57) +
+             std::vector{gap(58, 61, 3), shown(61)}},
+        // Framing that no honest sender produces: a length below the header
+        // is skipped by its length, one beyond the buffer ends reception.
+        {"runt",
+         "2 0 3 1 0 0",
          {a + runt + b, ""},
          {shown(1), testing::warn("Message length 10 is below the 42-byte header; skipped"),
-          shown(2)},
-         "2 0 3 1 0 0"},
-        {"LengthBeyondTheBufferEndsReception",
+          shown(2)}},
+        {"huge",
+         "1 0 2 1 0 1",
          {a + bytes_of(huge), b},
          {shown(1),
-          error("Message length 5000 exceeds the 4096-byte receive buffer; reception ended")},
-         "1 0 2 1 0 1"},
-        // Sequence numbers: a gap is reported before the message and counted.
-        {"GapIsReportedAndCounted",
-         one_per_datagram({5, 6, 9, 10}),
-         {shown(5), shown(6),
-          error("Out of sync message. Expected seqNum 7, received seqNum 9, 2 messages lost"),
-          shown(9), shown(10)},
-         "4 2 11 1 0 0"},
-        {"ResendKeepsTheExpectation",
-         one_per_datagram({5, 6, 4, 7}),
-         {shown(5), shown(6), error("Resend of message with seqNum 4, expected seqNum 7"), shown(4),
-          shown(7)},
-         "4 0 8 1 0 0"},
-        {"ZeroIsAlwaysInSequence",
-         one_per_datagram({5, 0, 7}),
-         {shown(5), shown(0),
-          error("Out of sync message. Expected seqNum 1, received seqNum 7, 6 messages lost"),
-          shown(7)},
-         "3 6 8 1 0 0"},
-        {"ExpectationWrapsAfterTheLargestNumber",
-         one_per_datagram({4294967294U, 4294967295U, 12345, 12346}),
-         {shown(4294967294U), shown(4294967295U), shown(12345), shown(12346)},
-         "4 0 12347 0 0 0"},
-        {"LargeGapsSumBeyondThirtyTwoBits",
-         one_per_datagram({1, 4294967000U, 0, 4294967000U}),
-         {shown(1),
-          error("Out of sync message. Expected seqNum 2, received seqNum 4294967000, "
-                "4294966998 messages lost"),
-          shown(4294967000U), shown(0),
-          error("Out of sync message. Expected seqNum 1, received seqNum 4294967000, "
-                "4294966999 messages lost"),
-          shown(4294967000U)},
-         "4 8589933997 4294967001 1 0 0"},
+          error("Message length 5000 exceeds the 4096-byte receive buffer; reception ended")}},
+        // A gap is reported before the message and counted; a resend keeps
+        // the expectation; 0 is always in sequence and restarts it.
+        {"gaps, resends and 0",
+         "7 8 8 1 0 0",
+         one_per_datagram({5, 6, 9, 4, 10, 0, 7}),
+         {shown(5), shown(6), gap(7, 9, 2), shown(9),
+          error("Resend of message with seqNum 4, expected seqNum 10"), shown(4), shown(10),
+          shown(0), gap(1, 7, 6), shown(7)}},
+        // Lost counts sum beyond 32 bits; the expectation wraps after the
+        // largest number, then anything is in sequence.
+        {"large numbers",
+         "6 8589934291 12346 1 0 0",
+         one_per_datagram({1, 4294967000U, 0, 4294967000U, 4294967295U, 12345}),
+         {shown(1), gap(2, 4294967000U, 4294966998), shown(4294967000U), shown(0),
+          gap(1, 4294967000U, 4294966999), shown(4294967000U), gap(4294967001U, 4294967295U, 294),
+          shown(4294967295U), shown(12345)}},
     };
-}
-
-class ReceiveLoop : public ::testing::TestWithParam<loop_case> {};
-
-TEST_P(ReceiveLoop, Case) {
-    const testing::log_capture log;
-    md::display_processor_with_hb processor;
-    testing::datagram_queue datagrams;
-    for (const std::string& datagram : GetParam().datagrams) {
-        datagrams.add(datagram);
+    for (const auto& c : cases) {
+        md::display_processor_with_hb display;
+        md::seq_check_processor check;
+        for (md::processor* processor : std::vector<md::processor*>{&display, &check}) {
+            SCOPED_TRACE(c.name);
+            const testing::log_capture log;
+            testing::datagram_queue datagrams;
+            datagrams.set_dropped(c.dropped);
+            for (const std::string& datagram : c.datagrams) {
+                datagrams.add(datagram, 0, datagrams.left() == 0 ? c.first_sent : 0);
+            }
+            receive_loop(*processor, datagrams);
+            std::vector<record> expected = c.log;
+            if (processor == &check) {
+                std::erase_if(expected,
+                              [](const record& r) { return r.level == spdlog::level::info; });
+            }
+            EXPECT_EQ(log.records(), expected);
+            EXPECT_EQ(
+                spdlog::fmt_lib::format("{} {} {} {:d} {:d} {}", processor->received_,
+                                        processor->lost_, processor->expected_seq_num_,
+                                        processor->errors_, processor->finished_, datagrams.left()),
+                c.after);
+            EXPECT_EQ(processor->socket_drops_, c.dropped);
+        }
     }
-    receive_loop(processor, datagrams);
-    EXPECT_EQ(log.records(), GetParam().log);
-    EXPECT_EQ(spdlog::fmt_lib::format("{} {} {} {:d} {:d} {}", processor.received_, processor.lost_,
-                                      processor.expected_seq_num_, processor.errors_,
-                                      processor.finished_, datagrams.left()),
-              GetParam().after);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ReceiveLoop, ::testing::ValuesIn(loop_cases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+// The kernel's counter is cumulative and 32 bits wide; a datagram carries it
+// only while it is not 0.
+TEST(SocketDrops, CounterDifferencesAcrossTheWrap) {
+    const struct {
+        std::vector<std::uint32_t> carried;
+        std::uint64_t total;
+    } cases[] = {
+        {{0, 0, 3, 3, 10}, 10},
+        {{4'294'967'290U, 4'294'967'295U, 4}, 4'294'967'300ULL},
+        {{4'294'967'295U, 0}, 4'294'967'296ULL},  // a wrap to exactly 0: no counter carried
+    };
+    for (const auto& c : cases) {
+        drop_counter counter;
+        for (const std::uint32_t value : c.carried) {
+            counter.update(value);
+        }
+        EXPECT_EQ(counter.total(), c.total);
+    }
+}
+
+// Every value within 1/32 of the middle of its bucket, at every magnitude;
+// percentiles and the maximum of signed latencies as near.
+TEST(LatencyHistogram, WithinOneThirtySecond) {
+    for (std::uint64_t magnitude = 1; magnitude != 0; magnitude *= 3) {
+        for (const std::uint64_t m : {magnitude - 1, magnitude, magnitude + 1}) {
+            const std::size_t bucket = latency_histogram::bucket_of(m);
+            ASSERT_LT(bucket, latency_histogram::bucket_count);
+            const std::uint64_t middle = latency_histogram::middle_of(bucket);
+            EXPECT_LE(middle > m ? middle - m : m - middle, m / 32) << m;
+            EXPECT_EQ(latency_histogram::bucket_of(middle), bucket) << m;
+        }
+        if (magnitude > std::numeric_limits<std::uint64_t>::max() / 3) {
+            break;
+        }
+    }
+    constexpr auto lowest = std::numeric_limits<std::int64_t>::min();
+    constexpr auto highest = std::numeric_limits<std::int64_t>::max();
+    const auto near = [](std::int64_t value, std::int64_t wanted) {
+        const double off = static_cast<double>(value) - static_cast<double>(wanted);
+        return std::abs(off) <= std::abs(static_cast<double>(wanted)) / 32;
+    };
+    const struct {
+        std::vector<std::pair<std::int64_t, int>> recorded;  // latency, times
+        std::int64_t p50, p99, max;
+    } cases[] = {
+        {{{12'000, 98}, {900'000, 2}}, 12'000, 900'000, 900'000},
+        {{{-5'000, 60}, {3'000, 40}}, -5'000, 3'000, 3'000},
+        {{{7, 1}}, 7, 7, 7},
+        {{{lowest, 1}, {highest, 1}}, lowest, highest, highest},
+    };
+    for (const auto& c : cases) {
+        latency_histogram histogram;
+        for (const auto& [latency, times] : c.recorded) {
+            for (int i = 0; i < times; ++i) {
+                histogram.record(latency);
+            }
+        }
+        EXPECT_PRED2(near, histogram.percentile(0.5), c.p50);
+        EXPECT_PRED2(near, histogram.percentile(0.99), c.p99);
+        EXPECT_EQ(histogram.max(), c.max);
+    }
+}
+
+// Intervals on the datagrams' own time, as a capture replays them: counts
+// exact, a silent stretch as one record, the last interval partial, and the
+// whole run in the summary.
+TEST(IntervalStatistics, FollowTheDatagramsTime) {
+    constexpr std::uint64_t start = 1'700'000'000'000'000'000ULL;
+    constexpr std::uint64_t ms = 1'000'000;
+    const auto sent_before = [](std::uint32_t seq, std::uint64_t at, std::uint64_t latency) {
+        auto m = order_add(seq);
+        m.timestamp(at - latency);
+        return bytes_of(m);
+    };
+    // Latencies of 10, 12, 20 and 50 us: their buckets show them as they are.
+    testing::datagram_queue datagrams;
+    datagrams.add(sent_before(1, start, 12'000) + sent_before(2, start, 20'000), start)
+        .add(sent_before(3, start + 300 * ms, 10'000), start + 300 * ms)
+        .add(sent_before(6, start + 600 * ms, 50'000), start + 600 * ms)  // 2 lost
+        .add(sent_before(7, start + 2'700 * ms, 10'000), start + 2'700 * ms)
+        .add("");
+    const testing::log_capture log;
+    md::seq_check_processor processor;
+    interval_statistics statistics(std::chrono::milliseconds(500));
+    receive_loop(processor, datagrams, &statistics);
+    statistics.log_run();
+    const std::string quiet = "0 gaps, 0 messages lost, 0 socket drops, ";
+    EXPECT_EQ(log.records(),
+              (std::vector<testing::record>{
+                  testing::info("Interval of 0.500 s: 3 messages (6/s), 2 datagrams (4/s), 216 "
+                                "bytes, " +
+                                quiet + "latency p50 12.0 us p99 20.0 us max 20.0 us"),
+                  testing::error("Out of sync message. Expected seqNum 4, received seqNum 6, 2 "
+                                 "messages lost"),
+                  testing::info("Interval of 0.500 s: 1 messages (2/s), 1 datagrams (2/s), 72 "
+                                "bytes, 1 gaps, 2 messages lost, 0 socket drops, latency p50 "
+                                "50.0 us p99 50.0 us max 50.0 us"),
+                  testing::info("Interval of 1.500 s: 0 messages (0/s), 0 datagrams (0/s), 0 "
+                                "bytes, " +
+                                quiet + "no latency"),
+                  testing::info("Interval of 0.200 s: 1 messages (5/s), 1 datagrams (5/s), 72 "
+                                "bytes, " +
+                                quiet + "latency p50 10.0 us p99 10.0 us max 10.0 us"),
+                  testing::info("Whole run of 2.700 s: 5 messages (2/s), 4 datagrams (1/s), 360 "
+                                "bytes, 1 gaps, 2 messages lost, 0 socket drops, latency p50 12.0 "
+                                "us p99 50.0 us max 50.0 us")}));
+}
 
 }  // namespace
 }  // namespace tarn

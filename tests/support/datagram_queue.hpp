@@ -32,7 +32,6 @@ class datagram_queue final : public datagram_source {
         }
         current_ = std::move(datagrams_.front());
         datagrams_.pop_front();
-        ++received_;
         return datagram{.bytes = current_.bytes,
                         .wire_size = std::max(current_.wire_size, current_.bytes.size()),
                         .time_ns = current_.time_ns};
@@ -40,7 +39,6 @@ class datagram_queue final : public datagram_source {
     std::uint64_t dropped() override { return dropped_; }
 
     std::size_t left() const { return datagrams_.size(); }
-    std::size_t received() const { return received_; }
 
   private:
     struct queued {
@@ -50,7 +48,6 @@ class datagram_queue final : public datagram_source {
     };
     std::deque<queued> datagrams_;
     queued current_;
-    std::size_t received_ = 0;
     std::uint64_t dropped_ = 0;
 };
 

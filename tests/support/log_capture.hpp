@@ -1,11 +1,9 @@
 #pragma once
 
-#include <spdlog/details/log_msg.h>
 #include <spdlog/logger.h>
 #include <spdlog/sinks/base_sink.h>
 
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -52,7 +50,6 @@ class log_capture {
     log_capture& operator=(const log_capture&) = delete;
 
     const std::vector<record>& records() const { return sink_->records; }
-    void clear() { sink_->records.clear(); }
 
   private:
     std::shared_ptr<capture_sink> sink_;

@@ -18,19 +18,14 @@ inline std::vector<std::string> split_lines(const std::string& text) {
     return lines;
 }
 
-// A log line after its "YYYY-MM-DD HH:MM:SS.nnnnnnnnn " prefix ("[I] text"),
-// or "" when the prefix does not have that form.
-inline std::string message_of(const std::string& line) {
-    static const std::regex prefix(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{9} (.*))");
-    std::smatch match;
-    return std::regex_match(line, match, prefix) ? match[1].str() : "";
-}
-
-// Every line of a log, each after its prefix.
+// Every line of a log, each after its "YYYY-MM-DD HH:MM:SS.nnnnnnnnn "
+// prefix ("[I] text"), or "" where the prefix does not have that form.
 inline std::vector<std::string> log_messages(const std::string& text) {
+    static const std::regex prefix(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{9} (.*))");
     std::vector<std::string> messages;
     for (const std::string& line : split_lines(text)) {
-        messages.push_back(message_of(line));
+        std::smatch match;
+        messages.push_back(std::regex_match(line, match, prefix) ? match[1].str() : "");
     }
     return messages;
 }

@@ -10,12 +10,9 @@
 #include <vector>
 
 #include "app/selection.hpp"
-#include "datagram_queue.hpp"
-#include "log_capture.hpp"
 #include "md/catalogue.hpp"
 #include "md/message_filter.hpp"
 #include "messages.hpp"
-#include "processing/receive_loop.hpp"
 
 namespace tarn::md {
 namespace {
@@ -89,26 +86,6 @@ TEST(MessageFilter, ListsThatAreRefused) {
         EXPECT_THROW(parse_instrument_list(list), std::runtime_error) << list;
     }
     EXPECT_EQ(parse_instrument_list("4294967295, 0"), (std::vector<std::uint32_t>{4294967295U, 0}));
-}
-
-// Message lines are filtered; the sequence check, the counts and every
-// other record see every message.
-TEST(MessageFilter, OnlyMessageLinesAreFiltered) {
-    const testing::log_capture log;
-    full_display_processor processor;
-    processor.show_only(message_filter(parse_type_list("Trade"), {}));
-    testing::datagram_queue source;
-    source.add(testing::bytes_of(testing::order_add(1)) + testing::bytes_of(testing::order_add(3)))
-        .add({});
-    receive_loop(processor, source);
-    processor.print_summary();
-    EXPECT_EQ(log.records(),
-              (std::vector<testing::record>{
-                  testing::error("Out of sync message. Expected seqNum 2, received seqNum 3, 1 "
-                                 "messages lost"),
-                  testing::warn("There were some errors."), testing::info("2 messages received"),
-                  testing::warn("1 messages lost"),
-                  testing::info("OrderAdd" + std::string(33 + 19, ' ') + "2")}));
 }
 
 }  // namespace

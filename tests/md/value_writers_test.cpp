@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "md/enum_to_description.hpp"
-#include "md/header.hpp"
 #include "md/layout_printer.hpp"
-#include "md/message_builder.hpp"
 #include "md/value_writers.hpp"
 
 namespace tarn::md {
@@ -156,30 +154,6 @@ TEST(Enumerations, ValuesPrintTheirNameOrTheirNumber) {
     EXPECT_EQ(names.describe(Currency{978}), "EUR");
     EXPECT_EQ(names.describe(IndexParamsPresenceFlags{-1}), "-1");
     EXPECT_EQ(names.describe(Side{9}), "9");
-}
-
-// The highest values (the golden texts have the others), viewed in place one
-// byte in, so that every multi-byte field is misaligned.
-TEST(HeaderText, HighestValuesAtAnOddAddress) {
-    message_builder m(MsgType{2}, 42);
-    m.version(65535)
-        .seq_num(4294967295U)
-        .is_encrypted(1)
-        .encryption_offset(18446744073709551615ULL)
-        .encryption_key_id(7)
-        .session_id(258)
-        .stream_id(65);
-    const std::string buffer = "x" + std::string(m.view());
-    const auto* header = reinterpret_cast<const Header*>(buffer.data() + 1);
-    EXPECT_EQ(type_of(*header), MsgType{2});
-    text_stream out;
-    out << *header;
-    EXPECT_EQ(out.view(),
-              "length=42|MsgType=2(2)|version=65535|seqNum=4294967295|"
-              "timestamp=0(1970-01-01T00:00:00.000000000)|"
-              "sourceTimestamp=0(1970-01-01T00:00:00.000000000)|"
-              "isEncrypted=1|encryptionOffset=18446744073709551615|encryptionKeyId=7|"
-              "sessionId=258|streamId=65|");
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <stdexcept>
@@ -16,11 +15,9 @@ namespace tarn::testing {
 // shows up as an exception.
 class datagram_queue final : public datagram_source {
   public:
-    // A datagram received at `time_ns` (0: unknown); sent `wire_size` bytes
-    // long when above its size, so cut on the way.
-    datagram_queue& add(std::string_view datagram, std::uint64_t time_ns = 0,
-                        std::size_t wire_size = 0) {
-        datagrams_.push_back({std::string(datagram), time_ns, wire_size});
+    // A datagram received at `time_ns` (0: unknown).
+    datagram_queue& add(std::string_view datagram, std::uint64_t time_ns = 0) {
+        datagrams_.push_back({std::string(datagram), time_ns});
         return *this;
     }
     // What dropped() tells.
@@ -33,7 +30,7 @@ class datagram_queue final : public datagram_source {
         current_ = std::move(datagrams_.front());
         datagrams_.pop_front();
         return datagram{.bytes = current_.bytes,
-                        .wire_size = std::max(current_.wire_size, current_.bytes.size()),
+                        .wire_size = current_.bytes.size(),
                         .time_ns = current_.time_ns};
     }
     std::uint64_t dropped() override { return dropped_; }
@@ -44,7 +41,6 @@ class datagram_queue final : public datagram_source {
     struct queued {
         std::string bytes;
         std::uint64_t time_ns;
-        std::size_t wire_size;
     };
     std::deque<queued> datagrams_;
     queued current_;

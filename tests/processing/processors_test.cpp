@@ -1,12 +1,10 @@
-// The processors, the summary, and every kind of record in the JSON form:
-// its level, its event, its numbers and the text of its text form. (The
-// text form is what every other test of the processors, the loop and the
-// summary reads.)
+// The processors, and every kind of record in the JSON form: its level, its
+// event, its numbers and the text of its text form. (The text form is what
+// the tests of the loop and the whole runs read; the runs in every mode check
+// the summary's lines, the runs that lose datagrams its drop line.)
 
 #include <gtest/gtest.h>
 
-#include <limits>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -56,41 +54,6 @@ TEST(Processors, AnUnknownTypeIsAnErrorOnlyInTheFullDisplays) {
         hand_over(*p, message_builder(MsgType{2}, 50));
         EXPECT_EQ(p->errors_, p == &full_display || p == &full_display_hb);
     }
-}
-
-// Errors, losses and socket drops come first; a run with resends only has no lost line;
-// type rows come in code order, names padded to 40 and counts to 20.
-TEST(Summary, RecordsForEachKindOfRun) {
-    const auto summary = [](bool errors, std::uint64_t received, std::uint64_t lost,
-                            std::uint64_t drops, std::map<MsgType, std::uint64_t> counts) {
-        const testing::log_capture log;
-        full_display_processor p;
-        p.errors_ = errors;
-        p.received_ = received;
-        p.lost_ = lost;
-        p.socket_drops_ = drops;
-        p.counts_ = std::move(counts);
-        p.print_summary();
-        return log.records();
-    };
-    EXPECT_EQ(summary(false, 0, 0, 0, {}), std::vector{info("0 messages received")});
-    EXPECT_EQ(summary(true, 5, 0, 0, {}),
-              (std::vector{warn("There were some errors."), info("5 messages received")}));
-    EXPECT_EQ(
-        summary(true, 3000, 2, 1234,
-                {{MsgType::Trade, 5},
-                 {MsgType{999}, 1},
-                 {MsgType::OrderAdd, 1234567},
-                 {MsgType::TradingPhaseScheduleEntry, std::numeric_limits<std::uint64_t>::max()}}),
-        (std::vector{
-            warn("There were some errors."), info("3'000 messages received"),
-            warn("2 messages lost"),
-            warn("1'234 datagrams dropped by this host's socket, its receive buffer full: see "
-                 "--receive-buffer"),
-            info("OrderAdd                                            1'234'567"),
-            info("TradingPhaseScheduleEntry                18'446'744'073'709'551'615"),
-            info("Trade                                                       5"),
-            info("999                                                         1")}));
 }
 
 constexpr std::string_view zero_header =

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "log_lines.hpp"
@@ -48,14 +49,12 @@ class dump_session {
     // The log's lines after their prefixes, as far as written.
     std::vector<std::string> log_so_far() const { return log_messages(read_file(log_path_)); }
 
-    // Waits for the end of the run; the log's lines after their prefixes.
-    process_result finish() {
+    // Waits for the end of the run; its status and the log's lines after
+    // their prefixes.
+    std::pair<process_result, std::vector<std::string>> finish() {
         auto result = process_->wait(std::chrono::seconds(20));
-        log_ = log_so_far();
-        return result;
+        return {std::move(result), log_so_far()};
     }
-
-    const std::vector<std::string>& log() const { return log_; }
 
     // The log of a run with `options` that sending `datagrams` ends cleanly.
     static std::string clean_run(const std::vector<std::string>& options,
@@ -64,7 +63,7 @@ class dump_session {
         for (const std::string& datagram : datagrams) {
             session.send(datagram);
         }
-        const process_result result = session.finish();
+        const process_result result = session.finish().first;
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.out, "");
@@ -75,7 +74,6 @@ class dump_session {
     std::string log_path_ = temporary_file("e2e.log");
     std::unique_ptr<background_process> process_;
     multicast_socket sender_{test_group, test_port};
-    std::vector<std::string> log_;
 };
 
 }  // namespace tarn::testing

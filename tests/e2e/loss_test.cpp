@@ -117,8 +117,8 @@ TEST(SocketLoss, ReceiveBufferDropsAndACutDatagram) {
             ASSERT_TRUE(eventually(queue_is_empty));
         }
         dump.send(bytes_of(testing::end_of_session(cut ? 72 : burst + 1)));
-        EXPECT_EQ(dump.finish().status, 0);
-        const std::vector<std::string>& log = dump.log();
+        const auto [result, log] = dump.finish();
+        EXPECT_EQ(result.status, 0);
         ASSERT_GE(log.size(), 3U);
         EXPECT_EQ(log[1].rfind(c.record, 0), 0U) << log[1];
         EXPECT_NE(log[1].find(c.asked), std::string::npos) << log[1];
@@ -163,13 +163,12 @@ TEST(StopSignals, SummaryThenTheSignalsOwnEnd) {
         dump.send(orders(1, 10));
         ASSERT_TRUE(eventually([&] { return dump.log_so_far().size() == lines; }));
         dump.process().signal(signal);
-        const auto result = dump.finish();
+        const auto [result, log] = dump.finish();
         EXPECT_EQ(result.signal, signal);
         EXPECT_EQ(result.err, "");
-        const auto summary =
-            std::find(dump.log().begin(), dump.log().end(), "[I] 10 messages received");
-        ASSERT_NE(summary, dump.log().end());
-        EXPECT_EQ(dump.log().end() - summary, full ? 2 : 1);  // and the row of OrderAdd
+        const auto summary = std::find(log.begin(), log.end(), "[I] 10 messages received");
+        ASSERT_NE(summary, log.end());
+        EXPECT_EQ(log.end() - summary, full ? 2 : 1);  // and the row of OrderAdd
     }
 }
 
@@ -198,7 +197,8 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
                }) >= 3;
     }));
     dump.process().signal(SIGINT);
-    EXPECT_EQ(dump.finish().signal, SIGINT);
+    const auto [result, log] = dump.finish();
+    EXPECT_EQ(result.signal, SIGINT);
     // Sent on this host's clock, received on the same: no latency is below
     // 0 or above the time from the first send to now.
     const auto most_latency = static_cast<double>(now_ns() - first_sent);
@@ -209,7 +209,7 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
         R"(0 socket drops, (no latency|latency p50 (\S+) (\S+) p99 \S+ \S+ max (\S+) (\S+)))");
     std::array<std::uint64_t, 3> sums{}, whole_run{};
     std::uint64_t intervals = 0;
-    for (const std::string& line : dump.log()) {
+    for (const std::string& line : log) {
         std::smatch f;
         if (!std::regex_match(line, f, figures)) {
             continue;

@@ -172,17 +172,11 @@ TEST(StopSignals, SummaryThenTheSignalsOwnEnd) {
     }
 }
 
-// A latency text of a record ("12.3 us", "4.567 ms", "1.234 s") in nanoseconds.
-double nanoseconds_of(const std::string& value, const std::string& unit) {
-    const double scale = unit == "us" ? 1e3 : unit == "ms" ? 1e6 : 1e9;
-    return std::stod(value) * scale;
-}
-
 // Records at the interval, through traffic and through silence, whose counts
-// add up to what was sent; latency within what the clock allows.
+// add up to what was sent. Sent on this host's clock and received on the
+// same: no latency is below 0, none reaches a second.
 TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
     testing::dump_session dump({"--check-seq", "--stats-interval", "0.2"});
-    const std::uint64_t first_sent = now_ns();
     for (std::uint32_t datagram = 0; datagram < 5; ++datagram) {
         std::string four;
         for (std::uint32_t i = 1; i <= 4; ++i) {
@@ -199,14 +193,10 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
     dump.process().signal(SIGINT);
     const auto [result, log] = dump.finish();
     EXPECT_EQ(result.signal, SIGINT);
-    // Sent on this host's clock, received on the same: no latency is below
-    // 0 or above the time from the first send to now.
-    const auto most_latency = static_cast<double>(now_ns() - first_sent);
-
     const std::regex figures(
         R"(\[I\] (Interval|Whole run) of [0-9.]+ s: ([0-9']+) messages \([0-9']+/s\), )"
         R"(([0-9']+) datagrams \([0-9']+/s\), ([0-9']+) bytes, 0 gaps, 0 messages lost, )"
-        R"(0 socket drops, (no latency|latency p50 (\S+) (\S+) p99 \S+ \S+ max (\S+) (\S+)))");
+        R"(0 socket drops, (no latency|latency p50 [0-9.]+ [um]s p99 \S+ \S+ max [0-9.]+ [um]s))");
     std::array<std::uint64_t, 3> sums{}, whole_run{};
     std::uint64_t intervals = 0;
     for (const std::string& line : log) {
@@ -217,8 +207,7 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
         const std::array<std::uint64_t, 3> counts{number(f[2]), number(f[3]), number(f[4])};
         if (f[1] == "Whole run") {
             whole_run = counts;
-            EXPECT_LE(0, nanoseconds_of(f[6], f[7]));
-            EXPECT_LE(nanoseconds_of(f[8], f[9]), most_latency);
+            EXPECT_NE(f[5], "no latency");
             continue;
         }
         ++intervals;

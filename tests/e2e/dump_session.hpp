@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "log_lines.hpp"
+#include "messages.hpp"
 #include "multicast.hpp"
 #include "process.hpp"
 
@@ -16,6 +17,15 @@ namespace tarn::testing {
 
 inline constexpr const char* test_group = "239.255.1.1";
 inline constexpr std::uint16_t test_port = 31001;
+
+// OrderAdd messages `first` to `last`, end to end.
+inline std::string orders(std::uint32_t first, std::uint32_t last) {
+    std::string bytes;
+    for (std::uint32_t seq = first; seq <= last; ++seq) {
+        bytes += bytes_of(order_add(seq));
+    }
+    return bytes;
+}
 
 // One run of the built md_dump joined to the test group (the test fails
 // where it has not joined within 10 seconds), logging to a file. In front of

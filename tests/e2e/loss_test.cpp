@@ -23,6 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::bytes_of;
 using testing::order_add;
+using testing::orders;
 
 std::uint64_t now_ns() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -33,15 +34,6 @@ std::uint64_t now_ns() {
 std::uint64_t number(std::string text) {
     std::erase(text, '\'');
     return std::stoull(text);
-}
-
-// OrderAdd messages `first` to `last`, end to end.
-std::string orders(std::uint32_t first, std::uint32_t last) {
-    std::string bytes;
-    for (std::uint32_t seq = first; seq <= last; ++seq) {
-        bytes += bytes_of(order_add(seq));
-    }
-    return bytes;
 }
 
 // Polls until `ready()` holds; false after 10 seconds.

@@ -130,10 +130,7 @@ TEST(JsonRuns, EveryModeAndFilter) {
         bytes_of(testing::order_add(1)) + bytes_of(testing::heartbeat()) + bytes_of(other),
         bytes_of(testing::order_add(5)) + bytes_of(testing::order_add(3)),
         bytes_of(testing::end_of_session(6))};
-    std::vector<std::string> burst(2);
-    for (std::uint32_t seq = 1; seq <= 25; ++seq) {
-        burst.front() += bytes_of(testing::order_add(seq));
-    }
+    const std::vector<std::string> burst{testing::orders(1, 25), ""};
     const std::string gap = "gap 3 5 2";
     const std::string resend = "resend 3 6";
     const struct {

@@ -5,9 +5,11 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "log_lines.hpp"
+#include "messages.hpp"
 #include "multicast.hpp"
 #include "process.hpp"
 
@@ -15,6 +17,15 @@ namespace tarn::testing {
 
 inline constexpr const char* test_group = "239.255.1.1";
 inline constexpr std::uint16_t test_port = 31001;
+
+// OrderAdd messages `first` to `last`, end to end.
+inline std::string orders(std::uint32_t first, std::uint32_t last) {
+    std::string bytes;
+    for (std::uint32_t seq = first; seq <= last; ++seq) {
+        bytes += bytes_of(order_add(seq));
+    }
+    return bytes;
+}
 
 // One run of the built md_dump joined to the test group (the test fails
 // where it has not joined within 10 seconds), logging to a file. In front of
@@ -48,14 +59,12 @@ class dump_session {
     // The log's lines after their prefixes, as far as written.
     std::vector<std::string> log_so_far() const { return log_messages(read_file(log_path_)); }
 
-    // Waits for the end of the run; the log's lines after their prefixes.
-    process_result finish() {
+    // Waits for the end of the run; its status and the log's lines after
+    // their prefixes.
+    std::pair<process_result, std::vector<std::string>> finish() {
         auto result = process_->wait(std::chrono::seconds(20));
-        log_ = log_so_far();
-        return result;
+        return {std::move(result), log_so_far()};
     }
-
-    const std::vector<std::string>& log() const { return log_; }
 
     // The log of a run with `options` that sending `datagrams` ends cleanly.
     static std::string clean_run(const std::vector<std::string>& options,
@@ -64,7 +73,7 @@ class dump_session {
         for (const std::string& datagram : datagrams) {
             session.send(datagram);
         }
-        const process_result result = session.finish();
+        const process_result result = session.finish().first;
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(result.out, "");
@@ -75,7 +84,6 @@ class dump_session {
     std::string log_path_ = temporary_file("e2e.log");
     std::unique_ptr<background_process> process_;
     multicast_socket sender_{test_group, test_port};
-    std::vector<std::string> log_;
 };
 
 }  // namespace tarn::testing

@@ -23,6 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 using testing::bytes_of;
 using testing::order_add;
+using testing::orders;
 
 std::uint64_t now_ns() {
     return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -33,15 +34,6 @@ std::uint64_t now_ns() {
 std::uint64_t number(std::string text) {
     std::erase(text, '\'');
     return std::stoull(text);
-}
-
-// OrderAdd messages `first` to `last`, end to end.
-std::string orders(std::uint32_t first, std::uint32_t last) {
-    std::string bytes;
-    for (std::uint32_t seq = first; seq <= last; ++seq) {
-        bytes += bytes_of(order_add(seq));
-    }
-    return bytes;
 }
 
 // Polls until `ready()` holds; false after 10 seconds.
@@ -117,8 +109,8 @@ TEST(SocketLoss, ReceiveBufferDropsAndACutDatagram) {
             ASSERT_TRUE(eventually(queue_is_empty));
         }
         dump.send(bytes_of(testing::end_of_session(cut ? 72 : burst + 1)));
-        EXPECT_EQ(dump.finish().status, 0);
-        const std::vector<std::string>& log = dump.log();
+        const auto [result, log] = dump.finish();
+        EXPECT_EQ(result.status, 0);
         ASSERT_GE(log.size(), 3U);
         EXPECT_EQ(log[1].rfind(c.record, 0), 0U) << log[1];
         EXPECT_NE(log[1].find(c.asked), std::string::npos) << log[1];
@@ -163,27 +155,20 @@ TEST(StopSignals, SummaryThenTheSignalsOwnEnd) {
         dump.send(orders(1, 10));
         ASSERT_TRUE(eventually([&] { return dump.log_so_far().size() == lines; }));
         dump.process().signal(signal);
-        const auto result = dump.finish();
+        const auto [result, log] = dump.finish();
         EXPECT_EQ(result.signal, signal);
         EXPECT_EQ(result.err, "");
-        const auto summary =
-            std::find(dump.log().begin(), dump.log().end(), "[I] 10 messages received");
-        ASSERT_NE(summary, dump.log().end());
-        EXPECT_EQ(dump.log().end() - summary, full ? 2 : 1);  // and the row of OrderAdd
+        const auto summary = std::find(log.begin(), log.end(), "[I] 10 messages received");
+        ASSERT_NE(summary, log.end());
+        EXPECT_EQ(log.end() - summary, full ? 2 : 1);  // and the row of OrderAdd
     }
 }
 
-// A latency text of a record ("12.3 us", "4.567 ms", "1.234 s") in nanoseconds.
-double nanoseconds_of(const std::string& value, const std::string& unit) {
-    const double scale = unit == "us" ? 1e3 : unit == "ms" ? 1e6 : 1e9;
-    return std::stod(value) * scale;
-}
-
 // Records at the interval, through traffic and through silence, whose counts
-// add up to what was sent; latency within what the clock allows.
+// add up to what was sent. Sent on this host's clock and received on the
+// same: no latency is below 0, none reaches a second.
 TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
     testing::dump_session dump({"--check-seq", "--stats-interval", "0.2"});
-    const std::uint64_t first_sent = now_ns();
     for (std::uint32_t datagram = 0; datagram < 5; ++datagram) {
         std::string four;
         for (std::uint32_t i = 1; i <= 4; ++i) {
@@ -198,18 +183,15 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
                }) >= 3;
     }));
     dump.process().signal(SIGINT);
-    EXPECT_EQ(dump.finish().signal, SIGINT);
-    // Sent on this host's clock, received on the same: no latency is below
-    // 0 or above the time from the first send to now.
-    const auto most_latency = static_cast<double>(now_ns() - first_sent);
-
+    const auto [result, log] = dump.finish();
+    EXPECT_EQ(result.signal, SIGINT);
     const std::regex figures(
         R"(\[I\] (Interval|Whole run) of [0-9.]+ s: ([0-9']+) messages \([0-9']+/s\), )"
         R"(([0-9']+) datagrams \([0-9']+/s\), ([0-9']+) bytes, 0 gaps, 0 messages lost, )"
-        R"(0 socket drops, (no latency|latency p50 (\S+) (\S+) p99 \S+ \S+ max (\S+) (\S+)))");
+        R"(0 socket drops, (no latency|latency p50 [0-9.]+ [um]s p99 \S+ \S+ max [0-9.]+ [um]s))");
     std::array<std::uint64_t, 3> sums{}, whole_run{};
     std::uint64_t intervals = 0;
-    for (const std::string& line : dump.log()) {
+    for (const std::string& line : log) {
         std::smatch f;
         if (!std::regex_match(line, f, figures)) {
             continue;
@@ -217,8 +199,7 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
         const std::array<std::uint64_t, 3> counts{number(f[2]), number(f[3]), number(f[4])};
         if (f[1] == "Whole run") {
             whole_run = counts;
-            EXPECT_LE(0, nanoseconds_of(f[6], f[7]));
-            EXPECT_LE(nanoseconds_of(f[8], f[9]), most_latency);
+            EXPECT_NE(f[5], "no latency");
             continue;
         }
         ++intervals;

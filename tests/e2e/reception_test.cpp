@@ -1,10 +1,12 @@
-// md_dump over real multicast in the private namespace, in every mode.
+// md_dump over real multicast in the private namespace, in every mode, as
+// text and as JSON.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,18 +21,6 @@ namespace tarn {
 namespace {
 
 using testing::bytes_of;
-
-// Runs the built md_dump on the test group with `options`, sends `datagrams`
-// and returns its records after the start-up record. The run must end
-// cleanly once the datagrams are sent.
-std::vector<std::string> dump(const std::vector<std::string>& options,
-                              const std::vector<std::string>& datagrams) {
-    const auto log = testing::log_messages(testing::dump_session::clean_run(options, datagrams));
-    EXPECT_TRUE(!log.empty() && log.front().starts_with("[I] Start " MD_DUMP_BINARY " 2.1.1 " +
-                                                        std::string(revision_id)))
-        << "no start-up record";
-    return log.empty() ? log : std::vector<std::string>(log.begin() + 1, log.end());
-}
 
 // A session in every mode: every printable type twice with heartbeats
 // between them, a gap, a resend, an unknown type, then the end of the
@@ -98,26 +88,16 @@ TEST(Reception, EveryModeOverASessionOfEveryType) {
             expected.insert(expected.end(), count != 0 ? 1 : 0,
                             "[I] " + name + std::string(20, ' ') + std::to_string(count));
         }
-        EXPECT_EQ(dump(options, datagrams), expected) << options.size() << " options";
+        EXPECT_EQ(
+            testing::records_after_start(testing::dump_session::clean_run(options, datagrams)),
+            expected)
+            << options.size() << " options";
     }
-}
-
-// Reception also ends at a length of zero (at an empty datagram: see the
-// JSON runs), and sequence checking writes its progress every `every` messages.
-TEST(Reception, EndsAtLengthZero) {
-    std::vector<std::string> datagrams(6);
-    for (std::uint32_t seq = 1; seq <= 25; ++seq) {
-        datagrams[(seq - 1) / 5] += bytes_of(testing::order_add(seq));
-    }
-    datagrams.back() = std::string(2, '\0');
-    EXPECT_EQ(
-        dump({"--check-seq", "--every", "10"}, datagrams),
-        (std::vector<std::string>{"[I] 10 messages received so far",
-                                  "[I] 20 messages received so far", "[I] 25 messages received"}));
 }
 
 // Socket errors a user can cause end the run with the library's text and
-// without a summary: the log has the start-up record only.
+// without a summary: the log has the start-up record only, with the program,
+// its version and revision.
 TEST(Reception, BadAddressesFail) {
     for (const auto& [local, group, error] : std::vector<std::array<std::string, 3>>{
              {"127.0.0.1", "localhost", "Invalid argument\n"},
@@ -130,8 +110,63 @@ TEST(Reception, BadAddressesFail) {
                                   "--port", "31002", "--log", log_path});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, error);
-        EXPECT_EQ(testing::log_messages(testing::read_file(log_path)).size(), 1U);
+        const auto log = testing::log_messages(testing::read_file(log_path));
+        EXPECT_TRUE(log.size() == 1 && log[0].starts_with("[I] Start " MD_DUMP_BINARY " 2.1.1 " +
+                                                          std::string(revision_id) + " "))
+            << testing::read_file(log_path);
         std::filesystem::remove(log_path);
+    }
+}
+
+// With --json every line of the log must be a JSON record that Python's json
+// module reads, with its time, level and event, in the order the text form
+// writes its records; filters leave all but message lines alone.
+// Two orders on instrument 7 and one on 8, a heartbeat, a gap, a resend and
+// the end of the session; or 25 orders, then an empty datagram.
+TEST(JsonRuns, EveryModeAndFilter) {
+    md::message_builder other = testing::order_add(2);
+    other.put<std::uint32_t>(50, 8);
+    const std::vector<std::string> session{
+        bytes_of(testing::order_add(1)) + bytes_of(testing::heartbeat()) + bytes_of(other),
+        bytes_of(testing::order_add(5)) + bytes_of(testing::order_add(3)),
+        bytes_of(testing::end_of_session(6))};
+    const std::vector<std::string> burst{testing::orders(1, 25), ""};
+    const std::string gap = "gap 3 5 2";
+    const std::string resend = "resend 3 6";
+    const struct {
+        std::vector<std::string> options;
+        std::vector<std::string> expected;
+        const std::vector<std::string>& datagrams;
+    } cases[] = {
+        {{"--json"},
+         {"message \"OrderAdd\" 1 \"header\"", "message \"OrderAdd\" 2 \"header\"", gap,
+          "message \"OrderAdd\" 5 \"header\"", resend, "message \"OrderAdd\" 3 \"header\"",
+          "message \"TradingSessionStatus\" 6 \"header\"", "summary true 5 2 {}"},
+         session},
+        // By name and code, by instrument (which no heartbeat has), both together.
+        {{"--full-dump", "--hb", "--json", "--only-type", "OrderAdd,1", "--only-instrument", "7"},
+         {"message \"OrderAdd\" 1 \"full\"", gap, "message \"OrderAdd\" 5 \"full\"", resend,
+          "message \"OrderAdd\" 3 \"full\"",
+          "summary true 5 2 {\"OrderAdd\":4,\"TradingSessionStatus\":1}"},
+         session},
+        {{"--hb", "--json", "--only-type", "Heartbeat"},
+         {"message \"Heartbeat\" 0 \"header\"", gap, resend, "summary true 5 2 {}"},
+         session},
+        {{"--check-seq", "--every", "10", "--json"},
+         {"progress 10", "progress 20", "summary false 25 0 {}"},
+         burst},
+    };
+    for (const auto& c : cases) {
+        // What check_json.py makes of each record after the start-up record.
+        const std::string path = testing::temporary_file("json.log");
+        std::ofstream(path) << testing::dump_session::clean_run(c.options, c.datagrams);
+        const auto read = testing::run_process({PYTHON3, CHECK_JSON_SCRIPT, "log", path});
+        std::filesystem::remove(path);
+        EXPECT_EQ(read.status, 0) << read.err;
+        const std::vector<std::string> lines = testing::split_lines(read.out);
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front().rfind("start \"--local-ip\"", 0), 0U) << lines.front();
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end()), c.expected);
     }
 }
 

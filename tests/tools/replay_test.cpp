@@ -111,27 +111,32 @@ TEST(Replay, ThePayloadsOfTheChosenDestinationsArriveInOrderUntilTheCaptureEnds)
 }
 
 // Every type decoded, and the faults asked for are the errors reported; the
-// end of the session ends md_dump.
-TEST(SynthReplayDump, EveryTypeDecodesAndTheFaultsAskedForAreTheErrorsReported) {
+// end of the session ends md_dump. Its recording of what it received, and
+// the session md_synth wrote, read offline give the live run's records;
+// tcpdump, where there is one, finds every checksum right and the sender as
+// received.
+TEST(SynthReplayDump, EveryTypeDecodesTheFaultsAreReportedAndTheRecordingReadsBack) {
     testing::require_private_network();
-    const std::string capture = testing::temporary_file("chain.pcap"), at = std::to_string(port);
+    const std::string capture = testing::temporary_file("chain.pcap"), at = std::to_string(port),
+                      recording = testing::temporary_file("recording.pcap"),
+                      log = testing::temporary_file("chain.log");
     const auto synth =
         testing::run_process({MD_SYNTH_BINARY, "--output", capture, "--multicast-group", group,
                               "--port", at, "--messages", "2000", "--seed", "22", "--gaps", "2",
                               "--resends", "1", "--unknown-types", "1", "--short-messages", "2"});
     ASSERT_EQ(synth.status, 0) << synth.err;
     testing::background_process dump({MD_DUMP_BINARY, "--local-ip", "127.0.0.1",
-                                      "--multicast-group", group, "--port", at, "--full-dump"});
+                                      "--multicast-group", group, "--port", at, "--full-dump",
+                                      "--log", log, "--write-capture", recording});
     ASSERT_TRUE(testing::wait_for_membership(group, std::chrono::seconds(10)));
     const auto replay =
         testing::run_process({MD_REPLAY_BINARY, "--capture", capture, "--multicast-group", group,
-                              "--port", at, "--local-ip", "127.0.0.1", "--rate", "1000"},
+                              "--port", at, "--local-ip", "127.0.0.1", "--rate", "2000"},
                              std::chrono::seconds(60));
     EXPECT_EQ(replay.status, 0) << replay.err;
     const testing::process_result dumped = dump.wait(std::chrono::seconds(20));
-    EXPECT_EQ(dumped.status, 0);
-    const std::vector<std::string> records = testing::log_messages(dumped.out);
-    std::filesystem::remove(capture);
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+    const std::vector<std::string> records = testing::records_after_start(testing::read_file(log));
 
     const auto count = [&records](const std::string& pattern) {
         const std::regex matching(pattern);
@@ -156,6 +161,35 @@ TEST(SynthReplayDump, EveryTypeDecodesAndTheFaultsAskedForAreTheErrorsReported) 
     }
     // Heartbeats are not counted, but md_synth says it sent some.
     EXPECT_EQ(synth.out.find(" 0 heartbeats"), std::string::npos) << synth.out;
+
+    for (const std::string& offline : {recording, capture}) {
+        std::filesystem::remove(log);  // --log appends
+        const auto read = testing::run_process(
+            {MD_DUMP_BINARY, "--read-capture", offline, "--full-dump", "--log", log});
+        EXPECT_EQ(read.status, 0) << read.err;
+        EXPECT_EQ(testing::records_after_start(testing::read_file(log)), records) << offline;
+    }
+    const std::string tcpdump =
+        std::filesystem::exists("/usr/sbin/tcpdump") ? "/usr/sbin/tcpdump" : "/usr/bin/tcpdump";
+    if (std::filesystem::exists(tcpdump)) {
+        const auto read = testing::run_process({tcpdump, "-r", recording, "-nn", "-vv"});
+        EXPECT_EQ(read.status, 0) << read.err;
+        const std::vector<std::string> lines = testing::split_lines(read.out);
+        const std::string sent =
+            std::string(" > ") + group + "." + at + ": [udp sum ok] UDP, length ";
+        EXPECT_GE(lines.size(), 2U);
+        EXPECT_EQ(read.out.find("bad"), std::string::npos);
+        EXPECT_EQ(lines.size() / 2,
+                  std::ranges::count_if(lines,
+                                        [&](const std::string& line) {
+                                            return line.starts_with("    127.0.0.1.") &&
+                                                   line.find(sent) != std::string::npos;
+                                        }))
+            << read.out.substr(0, 1000);
+    }
+    for (const std::string& path : {capture, recording, log}) {
+        std::filesystem::remove(path);
+    }
 }
 
 }  // namespace

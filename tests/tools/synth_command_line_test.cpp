@@ -1,12 +1,18 @@
-// md_synth and md_replay refusing what they cannot do; nothing here touches
-// a network.
+// md_synth's capture, and md_synth and md_replay refusing what they cannot
+// do; nothing here touches a network.
 
 #include <gtest/gtest.h>
+#include <pcap/pcap.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <regex>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "capture_files.hpp"
 #include "process.hpp"
 
 namespace tarn {
@@ -63,6 +69,47 @@ TEST(ToolsCommandLine, BadOptionsEndWithAReasonAndNothingDone) {
         EXPECT_EQ(result.out.find("sent"), std::string::npos) << result.out;
         EXPECT_FALSE(std::filesystem::exists(path)) << reason;
     }
+}
+
+// The capture on standard output, the report on standard error; every frame
+// read with libpcap itself: Ethernet, whole, in time order, with the
+// addresses asked for and correct lengths and checksums.
+TEST(SynthCommandLine, TheCaptureOnStandardOutputOpensWithLibpcapAndEveryFrameIsWellFormed) {
+    auto result =
+        testing::run_process({MD_SYNTH_BINARY, "--output", "-", "--messages", "1500", "--seed", "3",
+                              "--datagram-size", "600", "--multicast-group", "239.77.1.2", "--port",
+                              "4567", "--source-ip", "10.1.2.3", "--source-port", "2345"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::smatch datagrams;  // as many as the report says
+    ASSERT_TRUE(std::regex_search(result.err, datagrams,
+                                  std::regex("\n  1500 messages .*\n  ([0-9]+) datagrams ")));
+    EXPECT_EQ(result.out.substr(0, 4), std::string("\xD4\xC3\xB2\xA1", 4));  // pcap, microseconds
+    char error[PCAP_ERRBUF_SIZE] = {};
+    pcap_t* handle = pcap_fopen_offline(fmemopen(result.out.data(), result.out.size(), "r"), error);
+    ASSERT_NE(handle, nullptr) << error;
+    EXPECT_EQ(pcap_datalink(handle), DLT_EN10MB);
+    pcap_pkthdr* header = nullptr;
+    const u_char* data = nullptr;
+    std::uint64_t frames = 0, last_time = 0;
+    int status = 0;
+    while ((status = pcap_next_ex(handle, &header, &data)) == 1) {
+        ++frames;
+        const auto time = static_cast<std::uint64_t>(header->ts.tv_sec) * 1'000'000 +
+                          static_cast<std::uint64_t>(header->ts.tv_usec);
+        const testing::udp_frame_view v =
+            testing::take_apart(std::span<const std::uint8_t>(data, header->caplen));
+        ASSERT_EQ(header->caplen, header->len);
+        ASSERT_TRUE(v.checksums_ok);
+        ASSERT_EQ(v.fields, "01:00:5e:4d:01:02 2048 " + std::to_string(28 + v.payload.size()) +
+                                " 17 0 10.1.2.3 239.77.1.2 4567 " +
+                                std::to_string(8 + v.payload.size()));
+        ASSERT_LE(v.payload.size(), 600U);
+        ASSERT_GE(time, last_time);
+        last_time = time;
+    }
+    pcap_close(handle);
+    EXPECT_EQ(status, PCAP_ERROR_BREAK) << "the capture does not end cleanly";
+    EXPECT_EQ(frames, std::stoull(datagrams[1])) << result.err;
 }
 
 }  // namespace

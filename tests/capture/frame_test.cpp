@@ -39,7 +39,8 @@ TEST(UdpFrame, FramesOfEveryPayloadSizeAreWellFormedAndReadBack) {
             testing::frame_to("239.200.1.2", 31000, bytes.substr(0, size));
         const testing::udp_frame_view v = testing::take_apart(frame);
         EXPECT_EQ(v.fields, "01:00:5e:48:01:02 2048 " + std::to_string(28 + size) +
-                                " 17 0 192.0.2.1 239.200.1.2 31000 " + std::to_string(8 + size));
+                                " 17 0 192.0.2.1:40000 239.200.1.2:31000 " +
+                                std::to_string(8 + size));
         EXPECT_TRUE(v.checksums_ok) << size;
         EXPECT_EQ(v.payload, bytes.substr(0, size));
         EXPECT_EQ(frame.size(), std::max<std::size_t>(60, 42 + size));

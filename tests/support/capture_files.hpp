@@ -136,8 +136,9 @@ inline std::uint16_t internet_checksum(const std::vector<std::uint8_t>& bytes) {
 
 // An Ethernet II frame with one IPv4 UDP datagram, taken apart: Ethernet
 // (14 bytes), IPv4 without options (20 bytes), UDP (8 bytes). Addresses and
-// numbers in a text, "mac ethertype ip-length protocol fragment-bits source
-// destination port udp-length", both checksums verified, and the payload.
+// numbers in a text, "mac ethertype ip-length protocol fragment-bits
+// source:port destination:port udp-length", both checksums verified, and
+// the payload (of a whole datagram only).
 struct udp_frame_view {
     std::string fields;
     bool checksums_ok = false;
@@ -147,14 +148,17 @@ struct udp_frame_view {
 inline udp_frame_view take_apart(std::span<const std::uint8_t> frame) {
     const auto f = [&frame](std::size_t at) -> unsigned { return frame[at]; };
     const auto u16 = [&f](std::size_t at) { return f(at) << 8U | f(at + 1); };
-    if (frame.size() < 42 || u16(38) < 8 || 34 + u16(38) > frame.size()) {
+    if (frame.size() < 42) {
         return {};
     }
     char fields[128];
     std::snprintf(fields, sizeof fields,
-                  "%02x:%02x:%02x:%02x:%02x:%02x %u %u %u %u %u.%u.%u.%u %u.%u.%u.%u %u %u", f(0),
-                  f(1), f(2), f(3), f(4), f(5), u16(12), u16(16), f(23), u16(20), f(26), f(27),
-                  f(28), f(29), f(30), f(31), f(32), f(33), u16(36), u16(38));
+                  "%02x:%02x:%02x:%02x:%02x:%02x %u %u %u %u %u.%u.%u.%u:%u %u.%u.%u.%u:%u %u",
+                  f(0), f(1), f(2), f(3), f(4), f(5), u16(12), u16(16), f(23), u16(20), f(26),
+                  f(27), f(28), f(29), u16(34), f(30), f(31), f(32), f(33), u16(36), u16(38));
+    if (u16(38) < 8 || 34 + u16(38) > frame.size()) {
+        return {fields, false, ""};  // cut: no checksum to verify
+    }
     // The UDP checksum covers a pseudo-header: both addresses, the protocol
     // and the UDP length; 0 would mean "none", so it is sent as 0xFFFF.
     std::vector<std::uint8_t> covered(frame.begin() + 26, frame.begin() + 34);

@@ -101,7 +101,7 @@ TEST(SynthCommandLine, TheCaptureOnStandardOutputOpensWithLibpcapAndEveryFrameIs
         ASSERT_EQ(header->caplen, header->len);
         ASSERT_TRUE(v.checksums_ok);
         ASSERT_EQ(v.fields, "01:00:5e:4d:01:02 2048 " + std::to_string(28 + v.payload.size()) +
-                                " 17 0 10.1.2.3 239.77.1.2 4567 " +
+                                " 17 0 10.1.2.3:2345 239.77.1.2:4567 " +
                                 std::to_string(8 + v.payload.size()));
         ASSERT_LE(v.payload.size(), 600U);
         ASSERT_GE(time, last_time);

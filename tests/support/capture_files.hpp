@@ -3,11 +3,8 @@
 // Capture files written byte by byte from the published formats, without
 // libpcap or the project's own writer: classic pcap and pcapng, any link
 // type, and the link headers md_dump reads, put in front of an IPv4 datagram.
-// And Ethernet frames of UDP datagrams taken apart the same way.
 
 #include <cstdint>
-#include <cstdio>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,55 +116,6 @@ inline std::vector<std::uint8_t> frame_to(const std::string& group, std::uint16_
          port,
          32},
         1, {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()});
-}
-
-// The 16-bit one's complement of the one's complement sum of `bytes` (RFC 1071):
-// 0 over bytes that hold their own correct checksum.
-inline std::uint16_t internet_checksum(const std::vector<std::uint8_t>& bytes) {
-    std::uint64_t sum = 0;
-    for (std::size_t at = 0; at < bytes.size(); at += 2) {
-        sum += (bytes[at] << 8U) + (at + 1 < bytes.size() ? bytes[at + 1] : 0U);
-    }
-    while (sum > 0xFFFF) {
-        sum = (sum & 0xFFFF) + (sum >> 16U);
-    }
-    return static_cast<std::uint16_t>(~sum & 0xFFFF);
-}
-
-// An Ethernet II frame with one IPv4 UDP datagram, taken apart: Ethernet
-// (14 bytes), IPv4 without options (20 bytes), UDP (8 bytes). Addresses and
-// numbers in a text, "mac ethertype ip-length protocol fragment-bits
-// source:port destination:port udp-length", both checksums verified, and
-// the payload (of a whole datagram only).
-struct udp_frame_view {
-    std::string fields;
-    bool checksums_ok = false;
-    std::string payload;
-};
-
-inline udp_frame_view take_apart(std::span<const std::uint8_t> frame) {
-    const auto f = [&frame](std::size_t at) -> unsigned { return frame[at]; };
-    const auto u16 = [&f](std::size_t at) { return f(at) << 8U | f(at + 1); };
-    if (frame.size() < 42) {
-        return {};
-    }
-    char fields[128];
-    std::snprintf(fields, sizeof fields,
-                  "%02x:%02x:%02x:%02x:%02x:%02x %u %u %u %u %u.%u.%u.%u:%u %u.%u.%u.%u:%u %u",
-                  f(0), f(1), f(2), f(3), f(4), f(5), u16(12), u16(16), f(23), u16(20), f(26),
-                  f(27), f(28), f(29), u16(34), f(30), f(31), f(32), f(33), u16(36), u16(38));
-    if (u16(38) < 8 || 34 + u16(38) > frame.size()) {
-        return {fields, false, ""};  // cut: no checksum to verify
-    }
-    // The UDP checksum covers a pseudo-header: both addresses, the protocol
-    // and the UDP length; 0 would mean "none", so it is sent as 0xFFFF.
-    std::vector<std::uint8_t> covered(frame.begin() + 26, frame.begin() + 34);
-    covered.insert(covered.end(), {0, 17, frame[38], frame[39]});
-    covered.insert(covered.end(), frame.begin() + 34, frame.begin() + 34 + u16(38));
-    return {fields,
-            internet_checksum({frame.begin() + 14, frame.begin() + 34}) == 0 &&
-                internet_checksum(covered) == 0 && u16(40) != 0,
-            {frame.begin() + 42, frame.begin() + 34 + u16(38)}};
 }
 
 }  // namespace tarn::testing

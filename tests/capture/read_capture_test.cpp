@@ -10,7 +10,6 @@
 #include <tuple>
 #include <vector>
 
-#include "capture/udp_frame.hpp"
 #include "capture_files.hpp"
 #include "log_lines.hpp"
 #include "messages.hpp"
@@ -22,6 +21,7 @@ namespace {
 using testing::bytes_of;
 using testing::captured;
 using testing::count_starting;
+using testing::frame_to;
 using testing::records_after_start;
 
 // 2026-03-02 08:00:00.000011 UTC.
@@ -36,19 +36,6 @@ struct temporary {
     ~temporary() { std::filesystem::remove(path); }
     std::string path;
 };
-
-// The Ethernet frame of one datagram from 192.0.2.1:40000 to group:port.
-std::vector<std::uint8_t> frame_to(const std::string& group, std::uint16_t port,
-                                   const std::string& payload) {
-    return capture::udp_frame(
-        {{2, 0, 192, 0, 2, 1},
-         capture::parse_ipv4("192.0.2.1"),
-         40000,
-         capture::parse_ipv4(group),
-         port,
-         32},
-        1, std::span(reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()));
-}
 
 // Four messages in two datagrams to group:port, a millisecond apart, sequence
 // numbers from `first`, the last one ending the session.

@@ -6,7 +6,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "capture/udp_frame.hpp"
 
 namespace tarn::testing {
 
@@ -100,6 +103,19 @@ inline std::vector<std::uint8_t> as_link(u16 link, const std::vector<std::uint8_
     }
     frame.insert(frame.end(), ethernet.begin() + 14, ethernet.end());
     return frame;
+}
+
+// The Ethernet frame of one datagram from 192.0.2.1:40000 to group:port.
+inline std::vector<std::uint8_t> frame_to(const std::string& group, std::uint16_t port,
+                                          std::string_view payload) {
+    return capture::udp_frame(
+        {{2, 0, 192, 0, 2, 1},
+         capture::parse_ipv4("192.0.2.1"),
+         40000,
+         capture::parse_ipv4(group),
+         port,
+         32},
+        1, {reinterpret_cast<const std::uint8_t*>(payload.data()), payload.size()});
 }
 
 }  // namespace tarn::testing

@@ -1,12 +1,15 @@
-// md_synth and md_replay refusing what they cannot do; nothing here touches
-// a network.
+// md_synth's capture, and md_synth and md_replay refusing what they cannot
+// do; nothing here touches a network.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "log_lines.hpp"
 #include "process.hpp"
 
 namespace tarn {
@@ -62,6 +65,45 @@ TEST(ToolsCommandLine, BadOptionsEndWithAReasonAndNothingDone) {
         EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
         EXPECT_EQ(result.out.find("sent"), std::string::npos) << result.out;
         EXPECT_FALSE(std::filesystem::exists(path)) << reason;
+    }
+}
+
+// The capture on standard output, the report on standard error; every frame
+// read by tcpdump: Ethernet, whole, in time order, with the addresses asked
+// for and correct lengths and checksums.
+TEST(SynthCommandLine, TheCaptureOnStandardOutputOpensWithLibpcapAndEveryFrameIsWellFormed) {
+    auto result =
+        testing::run_process({MD_SYNTH_BINARY, "--output", "-", "--messages", "1500", "--seed", "3",
+                              "--datagram-size", "600", "--multicast-group", "239.77.1.2", "--port",
+                              "4567", "--source-ip", "10.1.2.3", "--source-port", "2345"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::smatch datagrams;  // as many as the report says
+    ASSERT_TRUE(std::regex_search(result.err, datagrams,
+                                  std::regex("\n  1500 messages .*\n  ([0-9]+) datagrams ")));
+    EXPECT_EQ(result.out.substr(0, 4), std::string("\xD4\xC3\xB2\xA1", 4));  // pcap, microseconds
+    const std::string path = testing::temporary_file("synth.pcap");
+    std::ofstream(path, std::ios::binary) << result.out;
+    const auto read =
+        testing::run_process({"/bin/sh", "-c", "exec tcpdump -r \"$0\" -nn -vv -e", path});
+    std::filesystem::remove(path);
+    EXPECT_EQ(read.status, 0) << read.err;  // and the capture ends cleanly
+    const std::vector<std::string> lines = testing::split_lines(read.out);
+    ASSERT_EQ(lines.size(), 2 * std::stoull(datagrams[1])) << result.err;
+    const std::regex header(
+        "(\\S+) 02:00:0a:01:02:03 > 01:00:5e:4d:01:02, ethertype IPv4 \\(0x0800\\), length "
+        "(\\d+): \\(tos 0x0, ttl \\d+, id \\d+, offset 0, flags \\[none\\], proto UDP "
+        "\\(17\\), length (\\d+)\\)");
+    std::string last_time;
+    for (std::size_t i = 0; i < lines.size(); i += 2) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[i], m, header)) << lines[i];
+        ASSERT_EQ(std::stoul(m[2]), 14 + std::stoul(m[3])) << lines[i];
+        ASSERT_LE(std::stoul(m[3]), 28 + 600U) << lines[i];
+        ASSERT_GE(m[1].str(), last_time);  // in time order
+        last_time = m[1];
+        // A checksum is verified only over a whole datagram.
+        ASSERT_TRUE(lines[i + 1].starts_with("    10.1.2.3.2345 > 239.77.1.2.4567: [udp sum ok] "))
+            << lines[i + 1];
     }
 }
 

@@ -79,6 +79,8 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
     md::message_builder largest(md::MsgType{999}, 4096);  // as large as the buffer
     const std::string big = bytes_of(largest);
     const std::string longer = bytes_of(md::message_builder(md::MsgType{999}, 300));
+    md::message_builder third(md::MsgType{999}, 136);
+    third.seq_num(3);
     md::message_builder huge(md::MsgType::OrderAdd, 72);
     huge.length(5000);
     const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
@@ -114,11 +116,11 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
         // tested end to end): its complete messages count, its incomplete end
         // is dropped, and the next datagram is framed from its own first byte.
         // 30 bytes carried leave 4066: the rest of message 2 (42 bytes),
-        // then 55 messages and 64 bytes of the 58th.
+        // message 3 (136 bytes), then 54 messages that end exactly there.
         {"cut at the room left",
          "58 3 62 1 0 0",
-         {a + b.substr(0, 30), b.substr(30) + orders(3, 60), orders(61, 61), ""},
-         std::vector{shown(1), cut(4218, 4066)} + shown(2, 57) +
+         {a + b.substr(0, 30), b.substr(30) + bytes_of(third) + orders(4, 60), orders(61, 61), ""},
+         std::vector{shown(1), cut(4282, 4066), shown(2), shown(third)} + shown(4, 57) +
              std::vector{gap(58, 61, 3), shown(61)}},
         // Framing that no honest sender produces: a length below the header
         // is skipped by its length, one beyond the buffer ends reception.

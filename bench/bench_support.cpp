@@ -47,6 +47,25 @@ std::optional<datagram> memory_source::next() {
                     .wire_size = bytes.size()};
 }
 
+const session& bench_session(datagram_shape shape) {
+    constexpr std::size_t messages = 20'000;
+    static const session packed(messages, datagram_shape::packed);
+    static const session single(messages, datagram_shape::single);
+    return shape == datagram_shape::packed ? packed : single;
+}
+
+void loop_over_session(benchmark::State& state, md::processor& processor, const session& feed) {
+    memory_source source(feed);
+    receive_loop(processor, source);
+    const allocation_meter allocations;
+    for ([[maybe_unused]] const auto& _ : state) {
+        source.rewind();
+        processor.expected_seq_num_ = 0;  // the session starts over at 1
+        receive_loop(processor, source);
+    }
+    report_per_message(state, static_cast<double>(feed.message_count()), allocations.counted());
+}
+
 const char* name_of(log_target target) {
     switch (target) {
         case log_target::discard:

@@ -69,4 +69,13 @@ class allocation_meter {
 void report_per_message(benchmark::State& state, double messages_per_iteration,
                         std::uint64_t allocations);
 
+// The realistic session of 20'000 messages the benchmarks share, built once
+// per shape.
+const session& bench_session(datagram_shape shape = datagram_shape::packed);
+
+// The receive loop with `processor` over `feed` from memory: once to warm up
+// (the counts have their entries, the day is cached), then once a round,
+// reported per message.
+void loop_over_session(benchmark::State& state, md::processor& processor, const session& feed);
+
 }  // namespace tarn::bench

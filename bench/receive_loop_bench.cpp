@@ -18,28 +18,11 @@ namespace tarn::bench {
 
 namespace {
 
-constexpr std::size_t session_messages = 20'000;
-
-const session& session_of(datagram_shape shape) {
-    static const session packed_session(session_messages, datagram_shape::packed);
-    static const session single_session(session_messages, datagram_shape::single);
-    return shape == datagram_shape::packed ? packed_session : single_session;
-}
-
 template <class Processor>
 void receive_loop_with(benchmark::State& state, log_target target, datagram_shape shape) {
-    const session& feed = session_of(shape);
     const bench_logger logger(target);
     Processor processor;
-    memory_source source(feed);
-    receive_loop(processor, source);  // warm up: counts_ has its entries, the day is cached
-    const allocation_meter allocations;
-    for ([[maybe_unused]] const auto& _ : state) {
-        source.rewind();
-        processor.expected_seq_num_ = 0;  // the session starts over at 1
-        receive_loop(processor, source);
-    }
-    report_per_message(state, static_cast<double>(feed.message_count()), allocations.counted());
+    loop_over_session(state, processor, bench_session(shape));
     if (processor.lost_ != 0) {
         state.SkipWithError("the session lost messages");
     }
@@ -92,7 +75,7 @@ BENCHMARK_CAPTURE(full_display_with_hb, file_packed, file, packed)->Unit(benchma
 // rendered in advance, only written through the same logger. The ratio of
 // the two is the share of a record's cost that is md_dump's own.
 void write_per_record(benchmark::State& state) {
-    const session& feed = session_of(datagram_shape::packed);
+    const session& feed = bench_session();
     std::vector<std::string> lines;
     for (const std::string_view message : feed.messages()) {
         const md::byte_view bytes(message.data(), message.size());

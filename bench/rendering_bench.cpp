@@ -19,13 +19,6 @@ namespace tarn::bench {
 
 namespace {
 
-constexpr std::size_t session_messages = 20'000;
-
-const session& mixed_session() {
-    static const session feed(session_messages, datagram_shape::packed);
-    return feed;
-}
-
 md::byte_view view_of(std::string_view message) { return {message.data(), message.size()}; }
 
 // A message and the layout it is printed by; null for a heartbeat, which
@@ -66,7 +59,7 @@ void render_all(benchmark::State& state, const std::vector<printable>& messages)
 
 void header_text(benchmark::State& state) {
     auto& out = md::message_text();
-    const auto& messages = mixed_session().messages();
+    const auto& messages = bench_session().messages();
     std::size_t next = 0;
     const allocation_meter allocations;
     for ([[maybe_unused]] const auto& _ : state) {
@@ -81,7 +74,7 @@ void header_text(benchmark::State& state) {
 BENCHMARK(header_text);
 
 void full_text_mixed(benchmark::State& state) {
-    static const std::vector<printable> messages = printables_of(mixed_session().messages());
+    static const std::vector<printable> messages = printables_of(bench_session().messages());
     render_all(state, messages);
 }
 BENCHMARK(full_text_mixed);

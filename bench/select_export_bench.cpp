@@ -23,13 +23,6 @@ namespace tarn::bench {
 
 namespace {
 
-constexpr std::size_t session_messages = 20'000;
-
-const session& mixed_session() {
-    static const session feed(session_messages, datagram_shape::packed);
-    return feed;
-}
-
 struct printable {
     md::byte_view bytes;
     const md::layout* body;  // null for a heartbeat: its header only
@@ -38,7 +31,7 @@ struct printable {
 const std::vector<printable>& mixed_printables() {
     static const std::vector<printable> messages = [] {
         std::vector<printable> result;
-        for (const std::string_view message : mixed_session().messages()) {
+        for (const std::string_view message : bench_session().messages()) {
             const md::byte_view bytes(message.data(), message.size());
             result.push_back(
                 {bytes, md::find_layout(bytes.load<md::MsgType>(md::msg_type_offset))});
@@ -114,22 +107,13 @@ BENCHMARK_CAPTURE(filter_drop, both, true, true);
 // every message line: compare with seq_check/discard_packed, which writes no
 // line either. The difference is the filter's cost on top of the sequence check.
 void display_filtered(benchmark::State& state, bool by_type) {
-    const session& feed = mixed_session();
     const bench_logger logger(log_target::discard);
     md::display_processor_with_hb processor;
     const std::vector<md::MsgType> types = {md::MsgType::EndOfSnapshot};
     const std::vector<std::uint32_t> instruments = {4'000'000'000U};
     processor.show_only(by_type ? md::message_filter(types, {})
                                 : md::message_filter({}, instruments));
-    memory_source source(feed);
-    receive_loop(processor, source);
-    const allocation_meter allocations;
-    for ([[maybe_unused]] const auto& _ : state) {
-        source.rewind();
-        processor.expected_seq_num_ = 0;
-        receive_loop(processor, source);
-    }
-    report_per_message(state, static_cast<double>(feed.message_count()), allocations.counted());
+    loop_over_session(state, processor, bench_session());
 }
 BENCHMARK_CAPTURE(display_filtered, type_discard_packed, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(display_filtered, instrument_discard_packed, false)
@@ -138,18 +122,9 @@ BENCHMARK_CAPTURE(display_filtered, instrument_discard_packed, false)
 // Whole records through the logger's pattern, text against JSON: the full
 // display of the session, formatted and dropped.
 void full_display_records(benchmark::State& state, records::form form) {
-    const session& feed = mixed_session();
     const bench_logger logger(log_target::pattern, form);
     md::full_display_processor_with_hb processor;
-    memory_source source(feed);
-    receive_loop(processor, source);
-    const allocation_meter allocations;
-    for ([[maybe_unused]] const auto& _ : state) {
-        source.rewind();
-        processor.expected_seq_num_ = 0;
-        receive_loop(processor, source);
-    }
-    report_per_message(state, static_cast<double>(feed.message_count()), allocations.counted());
+    loop_over_session(state, processor, bench_session());
 }
 BENCHMARK_CAPTURE(full_display_records, text_pattern_packed, records::form::text)
     ->Unit(benchmark::kMicrosecond);

@@ -129,16 +129,18 @@ void application::init() {
         capture_ = std::make_unique<capture::capture_reader>(*settings.read_capture);
         selection_ = settings.selection;
     }
-    set_up_logger(settings.log_file, settings.json ? records::form::json : records::form::text,
+    const records::form form = settings.json ? records::form::json : records::form::text;
+    set_up_logger(settings.log_file, form,
                   capture_ ? log_flushing::at_end : log_flushing::every_record);
     processor_ = choose_processor(
         settings.options, md::message_filter(settings.only_types, settings.only_instruments));
+    processor_->records_.use_form(form);
     reception_ = settings.reception;
     apply_every(settings.options, *processor_);
     if (settings.write_capture) {
         recorder_ = std::make_unique<capture::capture_recorder>(*settings.write_capture);
     }
-    log_start_record(argc_, argv_);
+    log_start_record(processor_->records_, argc_, argv_);
 }
 
 int application::run() {

@@ -41,7 +41,6 @@ struct command_line {
 // Parses the arguments and checks them in a fixed order, which decides the
 // message a user sees when several things are wrong: library errors, help,
 // version, the local address (an interface name is resolved here), the group,
-// version, the local address (an interface name is resolved here), the group,
 // the port, or instead, with a capture to read, the selection in it; then the
 // type and instrument lists and the capture to write. Throws what `init`
 // reports. The `every` check needs the processor and comes later, after the

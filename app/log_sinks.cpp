@@ -1,28 +1,10 @@
 #include "app/log_sinks.hpp"
 
-#include <chrono>
 #include <cstdio>
-
-#include "processing/logger.hpp"
 
 namespace tarn {
 
 namespace {
-
-// The record as it is written: with the record time in place of the clock's
-// when one is set, in `timed`.
-const spdlog::details::log_msg& at_record_time(const spdlog::details::log_msg& message,
-                                               spdlog::details::log_msg& timed) {
-    const std::optional<std::uint64_t> time_ns = record_time();
-    if (!time_ns) {
-        return message;
-    }
-    timed = message;
-    timed.time =
-        spdlog::log_clock::time_point(std::chrono::duration_cast<spdlog::log_clock::duration>(
-            std::chrono::nanoseconds(static_cast<std::chrono::nanoseconds::rep>(*time_ns))));
-    return timed;
-}
 
 // Gives the file `buffer`, when it has room, as soon as it is opened.
 spdlog::file_event_handlers buffer_setting(std::vector<char>& buffer) {
@@ -44,8 +26,7 @@ file_sink::file_sink(const std::string& file_name, std::size_t buffer_size)
 
 void file_sink::sink_it_(const spdlog::details::log_msg& message) {
     formatted_.clear();
-    spdlog::details::log_msg timed;
-    formatter_->format(at_record_time(message, timed), formatted_);
+    formatter_->format(message, formatted_);
     file_.write(formatted_);
 }
 
@@ -53,8 +34,7 @@ void file_sink::flush_() { file_.flush(); }
 
 void stdout_sink::sink_it_(const spdlog::details::log_msg& message) {
     formatted_.clear();
-    spdlog::details::log_msg timed;
-    formatter_->format(at_record_time(message, timed), formatted_);
+    formatter_->format(message, formatted_);
     // As with spdlog's stdout sink, a failed write to standard output does
     // not end the run.
     static_cast<void>(std::fwrite(formatted_.data(), 1, formatted_.size(), stdout));

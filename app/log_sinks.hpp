@@ -15,9 +15,6 @@ namespace tarn {
 // same way, through one buffer kept for the logger's life: no allocation per
 // record once the longest record has been seen.
 
-// Both write a record with the record time (processing/logger.hpp) when one
-// is set: a record about a captured datagram carries its capture time.
-
 // Appends to a file, creating it and missing folders; flushes when asked.
 // The file's buffer has the C library's size, or `buffer_size` when given.
 class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <memory>
 #include <span>
-#include <stdexcept>
 
 #include "app/log_sinks.hpp"
 #include "app/record_formatter.hpp"
@@ -36,10 +35,6 @@ void set_up_logger(const std::string& file_name, records::form form, log_flushin
     auto logger = std::make_shared<spdlog::logger>(logger_name, std::move(sink));
     spdlog::initialize_logger(logger);
     slot = std::move(logger);
-    if (!slot) {
-        throw std::runtime_error("Unable to acclocate memory for logger.");
-    }
-    records::use_form(form);
     if (form == records::form::json) {
         slot->set_pattern(json_log_pattern, spdlog::pattern_time_type::local);
     } else {
@@ -51,10 +46,10 @@ void set_up_logger(const std::string& file_name, records::form form, log_flushin
     }
 }
 
-void log_start_record(int argc, const char* const* argv) {
+void log_start_record(records::writer& records, int argc, const char* const* argv) {
     const std::span<const char* const> arguments(argv, static_cast<std::size_t>(std::max(argc, 0)));
-    records::start(arguments.empty() ? "" : arguments.front(), version_text, revision_id,
-                   arguments.empty() ? arguments : arguments.subspan(1));
+    records.start(arguments.empty() ? "" : arguments.front(), version_text, revision_id,
+                  arguments.empty() ? arguments : arguments.subspan(1));
 }
 
 }  // namespace tarn

@@ -20,12 +20,12 @@ inline constexpr const char* json_log_pattern =
 enum class log_flushing : std::uint8_t { every_record, at_end };
 
 // Fills the logger slot: a file sink appending to `file_name`, or standard
-// output when the name is empty. Records are written in the `form` chosen.
+// output when the name is empty, with the pattern of the records' `form`.
 void set_up_logger(const std::string& file_name, records::form form = records::form::text,
                    log_flushing flushing = log_flushing::every_record);
 
 // "Start <program> <version> <revision>" followed by every further argument,
 // each behind one blank.
-void log_start_record(int argc, const char* const* argv);
+void log_start_record(records::writer& records, int argc, const char* const* argv);
 
 }  // namespace tarn

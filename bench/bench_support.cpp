@@ -85,7 +85,6 @@ bench_logger::bench_logger(log_target target, records::form form) {
         set_up_logger(file_.string(), form);  // exactly the logger of a run with --log
         return;
     }
-    records::use_form(form);
     std::shared_ptr<spdlog::sinks::sink> sink;
     if (target == log_target::pattern) {
         sink = std::make_shared<pattern_only_sink>();
@@ -102,7 +101,6 @@ bench_logger::bench_logger(log_target target, records::form form) {
 }
 
 bench_logger::~bench_logger() {
-    records::use_form(records::form::text);
     get_logger().reset();
     spdlog::drop(logger_name);  // the registry holds the file logger too
     if (!file_.empty()) {

@@ -39,8 +39,8 @@ enum class log_target {
 
 const char* name_of(log_target target);
 
-// Fills the process-wide logger slot for one benchmark, with records in
-// `form`, and empties it again, removing the log file it wrote.
+// Fills the process-wide logger slot for one benchmark, with the pattern of
+// records in `form`, and empties it again, removing the log file it wrote.
 class bench_logger {
   public:
     explicit bench_logger(log_target target, records::form form = records::form::text);

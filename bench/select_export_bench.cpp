@@ -124,6 +124,7 @@ BENCHMARK_CAPTURE(display_filtered, instrument_discard_packed, false)
 void full_display_records(benchmark::State& state, records::form form) {
     const bench_logger logger(log_target::pattern, form);
     md::full_display_processor_with_hb processor;
+    processor.records_.use_form(form);
     loop_over_session(state, processor, bench_session());
 }
 BENCHMARK_CAPTURE(full_display_records, text_pattern_packed, records::form::text)

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "processing/logger.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn::capture {
@@ -38,8 +37,6 @@ std::string text_of(const destination_selection& selection) {
 capture_source::capture_source(capture_reader& reader, const destination_selection& selection)
     : reader_(reader), selection_(selection) {}
 
-capture_source::~capture_source() { set_record_time(std::nullopt); }
-
 std::optional<captured_frame> capture_source::read() {
     try {
         return reader_.next();
@@ -69,7 +66,6 @@ std::optional<datagram> capture_source::next() {
     for (;;) {
         const std::optional<captured_frame> frame = read();
         if (!frame) {
-            set_record_time(std::nullopt);
             if (selected_ == 0 && damage_.empty()) {
                 fail_with_destinations(selection_.group || selection_.port
                                            ? "holds no UDP datagram to " + text_of(selection_)
@@ -86,7 +82,6 @@ std::optional<datagram> capture_source::next() {
             continue;
         }
         ++selected_;
-        set_record_time(frame->time_ns);
         return datagram{
             .bytes = std::span<const char>(reinterpret_cast<const char*>(content.payload.data()),
                                            content.payload.size()),
@@ -110,7 +105,6 @@ bool capture_source::take(const udp_destination& to) {
     }
     // Two streams can only be told apart by the user: count the rest and say so.
     count_elsewhere(to);
-    set_record_time(std::nullopt);
     while (const std::optional<captured_frame> frame = read()) {
         const decoded_frame& content = frame->content;
         if (counted_as_unreadable(content)) {

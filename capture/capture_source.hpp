@@ -23,7 +23,7 @@ struct destination_selection {
 
 // The UDP datagrams of one destination in a capture, in capture order, each
 // with its capture time and sender, its bytes straight from the reader's
-// buffer. While a datagram's records are written they carry its capture time.
+// buffer.
 //
 // The source settles on the first destination the selection matches. A
 // datagram to a second one ends the input: the rest of the capture is only
@@ -36,7 +36,7 @@ struct destination_selection {
 class capture_source final : public datagram_source {
   public:
     capture_source(capture_reader& reader, const destination_selection& selection);
-    ~capture_source() override;
+    ~capture_source() override = default;
     capture_source(const capture_source&) = delete;
     capture_source& operator=(const capture_source&) = delete;
     capture_source(capture_source&&) = delete;

@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::uint8_t settings = data[0];
     const auto processor = tarn::fuzz::pick_processor(settings & 7U);
-    tarn::records::use_form((settings & 0x40U) != 0 ? tarn::records::form::json
-                                                    : tarn::records::form::text);
+    processor->records_.use_form((settings & 0x40U) != 0 ? tarn::records::form::json
+                                                         : tarn::records::form::text);
     // The smallest interval the command line accepts, so progress records
     // show up within a fuzz input.
     constexpr std::uint64_t smallest_every = 10;

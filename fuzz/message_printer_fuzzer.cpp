@@ -58,20 +58,19 @@ void check_json(Members members) {
 // message, which holds at least the header. One processor serves every run
 // (building its printer table costs more than a run); what a run leaves in it
 // is reset.
-void run_processor(const char* message) {
+void run_processor(byte_view message) {
     static tarn::md::full_display_processor_with_hb processor;
     for (const auto form : {tarn::records::form::text, tarn::records::form::json}) {
-        tarn::records::use_form(form);
+        tarn::fuzz::use_null_logger(form);
+        processor.records_.use_form(form);
         processor.counts_.clear();
         processor.errors_ = false;
         processor.finished_ = false;
-        processor.msg_ = message;
-        processor.header_ = reinterpret_cast<const tarn::md::Header*>(message);
+        processor.set_current(message, message.load<tarn::md::MsgType>(tarn::md::msg_type_offset));
         processor.process();
         processor.process_heartbeat();
         processor.check_finished();
     }
-    tarn::records::use_form(tarn::records::form::text);
 }
 
 }  // namespace
@@ -80,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    tarn::fuzz::use_null_logger();
+    tarn::fuzz::use_null_logger(tarn::records::form::text);
     const auto printable = tarn::md::printable_messages();
     const std::size_t choice = (data[0] | (std::size_t{data[1]} << 8U)) % (printable.size() + 1);
     const std::size_t message_size = size - 2;
@@ -110,13 +109,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         tarn::md::write_message(out, body, view);
         check_json(
             [&](tarn::md::text_stream& json) { tarn::md::write_json_message(json, body, view); });
-        tarn::md::message_printer{&body}(view, filter(choice));
+        static tarn::records::writer records;
+        tarn::md::message_printer{&body}(records, view, filter(choice));
     }
     if (view.holds(sizeof(tarn::md::Header)) &&
         message_size <= std::numeric_limits<std::uint16_t>::max()) {
         const auto length = static_cast<std::uint16_t>(message_size);
         std::memcpy(message.get() + tarn::md::length_offset, &length, sizeof length);
-        run_processor(message.get());
+        run_processor(view);
     }
     return 0;
 }

@@ -19,9 +19,12 @@ namespace tarn::fuzz {
 // formats it. A record of the JSON form must make a valid JSON object: one
 // that does not is a finding.
 class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+  public:
+    void expect(records::form form) { json_ = form == records::form::json; }
+
   protected:
     void sink_it_(const spdlog::details::log_msg& message) override {
-        if (records::current_form() != records::form::json) {
+        if (!json_) {
             return;
         }
         object_.assign("{").append(message.payload.data(), message.payload.size()).append("}");
@@ -32,14 +35,17 @@ class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::nul
     void flush_() override {}
 
   private:
+    bool json_ = false;
     std::string object_;
 };
 
-// Puts a logger with that sink into the process-wide slot.
-inline void use_null_logger() {
+// Puts a logger with that sink into the process-wide slot, checking records
+// of `form` from now on.
+inline void use_null_logger(records::form form) {
+    static const auto sink = std::make_shared<checking_sink>();
+    sink->expect(form);
     if (!get_logger()) {
-        get_logger() =
-            std::make_shared<spdlog::logger>("md_dump_logger", std::make_shared<checking_sink>());
+        get_logger() = std::make_shared<spdlog::logger>("md_dump_logger", sink);
     }
 }
 

@@ -27,11 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    tarn::fuzz::use_null_logger();
     const auto processor = tarn::fuzz::pick_processor(data[0]);
     constexpr unsigned processor_choices = 5;
-    tarn::records::use_form((data[0] / processor_choices) % 2 == 1 ? tarn::records::form::json
-                                                                   : tarn::records::form::text);
+    const auto form = (data[0] / processor_choices) % 2 == 1 ? tarn::records::form::json
+                                                             : tarn::records::form::text;
+    tarn::fuzz::use_null_logger(form);
+    processor->records_.use_form(form);
     // The smallest interval the command line accepts, so progress records
     // show up within a fuzz input.
     constexpr std::uint64_t smallest_every = 10;
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr std::uint64_t apart_ns = 7'000'000;
     std::optional<tarn::interval_statistics> statistics;
     if (with_statistics) {
-        statistics.emplace(std::chrono::milliseconds(10));
+        statistics.emplace(std::chrono::milliseconds(10), processor->records_);
     }
 
     tarn::testing::datagram_queue source;
@@ -58,6 +59,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (statistics) {
         statistics->log_run();
     }
-    tarn::records::use_form(tarn::records::form::text);
     return 0;
 }

@@ -52,12 +52,6 @@ inline constexpr std::size_t length_offset = offsetof(Header, length);
 inline constexpr std::size_t msg_type_offset = offsetof(Header, MsgType);
 inline constexpr std::size_t seq_num_offset = offsetof(Header, seqNum);
 
-// The message type of a header viewed in place.
-inline MsgType type_of(const Header& header) {
-    return byte_view(reinterpret_cast<const char*>(&header), sizeof header)
-        .load<MsgType>(msg_type_offset);
-}
-
 // The header text: every header field as "name=value|", in wire order. A view
 // shorter than the header gives only the fields that lie wholly inside it.
 text_stream& write_header(text_stream& out, byte_view header);

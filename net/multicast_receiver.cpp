@@ -4,8 +4,6 @@
 
 #include "net/receive_buffer.hpp"
 #include "net/socket_source.hpp"
-#include "processing/receive_loop.hpp"
-#include "processing/records.hpp"
 
 namespace tarn {
 
@@ -17,7 +15,8 @@ multicast_receiver::multicast_receiver(md::processor* processor, const std::stri
       socket_(io_context_),
       local_address_(boost::asio::ip::make_address(local_ip)),
       group_address_(boost::asio::ip::make_address(multicast_group)),
-      endpoint_(group_address_, port) {
+      endpoint_(group_address_, port),
+      run_(*processor, settings.stats_interval) {
     socket_.open(endpoint_.protocol());
     socket_.set_option(boost::asio::ip::udp::socket::reuse_address(true));
     if (settings.receive_times || settings.recorder != nullptr ||
@@ -27,39 +26,25 @@ multicast_receiver::multicast_receiver(md::processor* processor, const std::stri
     if (settings.receive_buffer != 0) {
         const std::uint64_t granted =
             request_receive_buffer(socket_.native_handle(), settings.receive_buffer);
-        records::receive_buffer(settings.receive_buffer, granted);
+        processor_->records_.receive_buffer(settings.receive_buffer, granted);
     }
     socket_.bind(endpoint_);
     // Both must be IPv4; the local address is tested first.
     const auto local = local_address_.to_v4();
     const auto group = group_address_.to_v4();
     socket_.set_option(boost::asio::ip::multicast::join_group(group, local));
-    if (settings.stats_interval.count() > 0) {
-        statistics_.emplace(settings.stats_interval);
-    }
     receive_loop();
 }
 
 // An exception from the summary cannot be reported any more: it ends the
 // process abnormally.
 // NOLINTNEXTLINE(bugprone-exception-escape)
-multicast_receiver::~multicast_receiver() {
-    processor_->print_summary();
-    if (statistics_) {
-        statistics_->log_run();
-    }
-}
+multicast_receiver::~multicast_receiver() { run_.summarise(); }
 
 void multicast_receiver::receive_loop() {
     socket_source source(socket_.native_handle());
-    interval_statistics* const statistics = statistics_ ? &*statistics_ : nullptr;
-    if (recorder_ == nullptr) {
-        tarn::receive_loop(*processor_, source, statistics);
-        return;
-    }
     const udp_destination destination{group_address_.to_v4().to_bytes(), endpoint_.port()};
-    recording_source recorded(source, *recorder_, destination);
-    tarn::receive_loop(*processor_, recorded, statistics);
+    run_.receive(source, {.recorder = recorder_, .destination = &destination});
 }
 
 }  // namespace tarn

@@ -6,12 +6,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "processing/datagram_recorder.hpp"
-#include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/run.hpp"
 
 namespace tarn {
 
@@ -27,8 +26,8 @@ struct reception_settings {
 
 // The network end of a run. Construction opens a UDP socket, binds it to the
 // group and port, joins the group on the interface of the local address and
-// then runs the receive loop to the end of the stream. Destruction after a
-// normal end has the processor write its summary, then closes the socket.
+// then receives to the end of the stream (processing/run.hpp). Destruction
+// after a normal end writes the summary, then closes the socket.
 class multicast_receiver {
   public:
     multicast_receiver(md::processor* processor, const std::string& local_ip,
@@ -52,7 +51,7 @@ class multicast_receiver {
     boost::asio::ip::address group_address_;
     // The bind target.
     boost::asio::ip::udp::endpoint endpoint_;
-    std::optional<interval_statistics> statistics_;
+    run run_;
 };
 
 }  // namespace tarn

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "processing/receive_loop.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn {

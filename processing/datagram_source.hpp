@@ -9,6 +9,11 @@
 
 namespace tarn {
 
+// The most bytes of one datagram a run reads, and the most a message may
+// have: the receive loop carries an incomplete message over to the next
+// datagram within a buffer of this size.
+inline constexpr std::size_t receive_buffer_size = 4096;
+
 // One datagram as its source holds it: the bytes stay valid until the
 // source's next call.
 struct datagram {

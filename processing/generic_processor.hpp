@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "md/byte_view.hpp"
 #include "processing/records.hpp"
 
 namespace tarn {
 
-// The root of the processor family. The receive loop points `msg_` and
-// `header_` at each message, keeps the sequence counters and calls the four
-// operations; the concrete classes decide what a message writes into the log.
+// The root of the processor family. The receive loop hands each message over
+// with set_current, keeps the sequence counters and calls the four
+// operations; the concrete classes decide what a message writes into the log,
+// through the writer of the run's records.
 //
 // MsgTypeT is the message type code, HeaderT the message header, SeqNumT the
 // sequence number type and NamesT the holder of message type names.
@@ -34,8 +36,22 @@ class generic_processor {
     // Once per run, after reception has ended normally.
     virtual void print_summary();
 
+    // The message handed over: exactly its `length` bytes, and its type.
+    struct current_message {
+        md::byte_view bytes;
+        MsgTypeT type{};
+    };
+
+    // Hands over the next message, which holds at least a header.
+    void set_current(md::byte_view message, MsgTypeT type) noexcept {
+        msg_ = message.data();
+        header_ = reinterpret_cast<const HeaderT*>(message.data());
+        current_ = {message, type};
+    }
+
     const char* msg_ = nullptr;        // first byte of the current message
     const HeaderT* header_ = nullptr;  // the same address, as the header
+    current_message current_;          // the same message, as set_current handed it over
     bool finished_ = false;            // the receive loop stops once set
     bool errors_ = false;              // any gap, resend, message not shown or datagram lost
     SeqNumT expected_seq_num_ = 0;     // 0: nothing expected yet
@@ -45,9 +61,10 @@ class generic_processor {
     std::uint64_t socket_drops_ = 0;   // datagrams the socket dropped, buffer full
     std::uint64_t every = 10'000;      // progress interval of sequence checking
     std::map<MsgTypeT, std::uint64_t> counts_;  // messages per type code
+    records::writer records_;                   // the run's records: their form and time
 
   protected:
-    void count_by_type() { ++counts_[type_of(*header_)]; }
+    void count_by_type() { ++counts_[current_.type]; }
 };
 
 template <class MsgTypeT, class HeaderT, class SeqNumT, class NamesT>
@@ -57,7 +74,7 @@ void generic_processor<MsgTypeT, HeaderT, SeqNumT, NamesT>::print_summary() {
     for (const auto& [type, count] : counts_) {
         counts.push_back({std::string(NamesT::instance().describe(type)), count});
     }
-    records::summary(errors_, received_, lost_, socket_drops_, counts);
+    records_.summary(errors_, received_, lost_, socket_drops_, counts);
 }
 
 }  // namespace tarn

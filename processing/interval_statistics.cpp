@@ -41,8 +41,10 @@ period_figures figures_between(const run_counts& from, const run_counts& to,
 
 }  // namespace
 
-interval_statistics::interval_statistics(std::chrono::nanoseconds interval)
-    : interval_ns_(static_cast<std::uint64_t>(std::max<std::int64_t>(interval.count(), 1))) {}
+interval_statistics::interval_statistics(std::chrono::nanoseconds interval,
+                                         records::writer& records)
+    : interval_ns_(static_cast<std::uint64_t>(std::max<std::int64_t>(interval.count(), 1))),
+      records_(records) {}
 
 std::chrono::nanoseconds interval_statistics::wake_up_period() const {
     constexpr auto most = std::chrono::milliseconds(200);
@@ -97,7 +99,7 @@ void interval_statistics::on_idle(std::uint64_t time_ns) { advance(time_ns); }
 
 void interval_statistics::close_interval(std::uint64_t end_ns) {
     const run_counts now = counts();
-    records::interval_figures(figures_between(at_interval_start_, now, end_ns - interval_start_,
+    records_.interval_figures(figures_between(at_interval_start_, now, end_ns - interval_start_,
                                               datagrams_, bytes_, interval_latency_));
     run_latency_.add(interval_latency_);
     interval_latency_.clear();
@@ -116,7 +118,7 @@ void interval_statistics::finish() {
 }
 
 void interval_statistics::log_run() const {
-    records::run_figures(figures_between(at_run_start_, at_end_,
+    records_.run_figures(figures_between(at_run_start_, at_end_,
                                          started_ ? interval_start_ - run_start_ : 0,
                                          run_datagrams_, run_bytes_, run_latency_));
 }

@@ -28,7 +28,8 @@ struct run_counts {
 // of several whole intervals is one record of that length.
 class interval_statistics {
   public:
-    explicit interval_statistics(std::chrono::nanoseconds interval);
+    // The records go to `records`.
+    interval_statistics(std::chrono::nanoseconds interval, records::writer& records);
 
     // How often a live source should wake up through silence: often enough
     // for a record to be late by a fraction of the interval at most.
@@ -60,6 +61,7 @@ class interval_statistics {
     void close_interval(std::uint64_t end_ns);
 
     std::uint64_t interval_ns_;
+    records::writer& records_;
     const md::processor* processor_ = nullptr;
     datagram_source* source_ = nullptr;
     bool started_ = false;

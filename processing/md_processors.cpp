@@ -5,21 +5,21 @@
 
 namespace tarn::md {
 
-bool message_printer::operator()(byte_view message, const message_filter& filter) const {
+bool message_printer::operator()(records::writer& records, byte_view message,
+                                 const message_filter& filter) const {
     if (!message.holds(body->size)) {
-        records::short_message(message, body->size);
+        records.short_message(message, body->size);
         return false;
     }
     if (filter.shows(message)) {
-        records::message(message, body);
+        records.message(message, body);
     }
     return true;
 }
 
-void basic_processor::show_header() const {
-    const byte_view current = message();
-    if (filter_.shows(current)) {
-        records::message(current, nullptr);
+void basic_processor::show_header() {
+    if (filter_.shows(current_.bytes)) {
+        records_.message(current_.bytes, nullptr);
     }
 }
 
@@ -35,14 +35,13 @@ full_display_processor::full_display_processor() {
 
 void full_display_processor::process() {
     count_by_type();
-    const byte_view current = message();
-    const auto printer = msg_printers_.find(current.load<MsgType>(msg_type_offset));
+    const auto printer = msg_printers_.find(current_.type);
     if (printer == msg_printers_.end()) {
-        records::unknown_message(current);
+        records_.unknown_message(current_.bytes);
         errors_ = true;
         return;
     }
-    if (!printer->second(current, filter_)) {
+    if (!printer->second(records_, current_.bytes, filter_)) {
         errors_ = true;
     }
 }

@@ -21,7 +21,8 @@ using processor = tarn::generic_processor<MsgType, Header, unsigned int, enum_to
 // returns false.
 struct message_printer {
     const layout* body;
-    bool operator()(byte_view message, const message_filter& filter = {}) const;
+    bool operator()(records::writer& records, byte_view message,
+                    const message_filter& filter = {}) const;
 };
 
 // Adds the end-of-session test and the filter of message lines. Never used
@@ -32,10 +33,9 @@ class basic_processor : public processor {
     void check_finished() override {
         constexpr std::size_t event_offset =
             field_offset(trading_session_status_layout, "tradingSessionEvent");
-        const byte_view current = message();
-        if (current.load<MsgType>(msg_type_offset) == MsgType::TradingSessionStatus &&
-            current.holds(event_offset + 1) &&
-            current.load<TradingSessionEvent>(event_offset) ==
+        if (current_.type == MsgType::TradingSessionStatus &&
+            current_.bytes.holds(event_offset + 1) &&
+            current_.bytes.load<TradingSessionEvent>(event_offset) ==
                 TradingSessionEvent::EndOfTechnicalSession) {
             finished_ = true;
         }
@@ -47,14 +47,8 @@ class basic_processor : public processor {
     void show_only(message_filter filter) { filter_ = std::move(filter); }
 
   protected:
-    // The current message: exactly the `length` bytes the receive loop handed on.
-    byte_view message() const {
-        const byte_view header(msg_, sizeof(Header));
-        return {msg_, header.load<std::uint16_t>(length_offset)};
-    }
-
     // The header line of the current message, when the filter shows it.
-    void show_header() const;
+    void show_header();
 
     message_filter filter_;
 };
@@ -93,7 +87,7 @@ class seq_check_processor : public basic_processor {
     // Inline, so the receive loop can make it part of its own path.
     void process() override {
         if (every != 0 && received_ != 0 && received_ % every == 0) {
-            records::progress(received_);
+            records_.progress(received_);
         }
     }
 };

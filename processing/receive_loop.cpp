@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <typeinfo>
 
-#include "processing/records.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn {
@@ -23,11 +22,11 @@ void check_sequence_anomaly(md::processor& processor, unsigned int seq_num) {
     if (expected == 0 || seq_num == 0) {
         processor.expected_seq_num_ = seq_num + 1;
     } else if (seq_num < expected) {
-        records::resend(seq_num, expected);
+        processor.records_.resend(seq_num, expected);
         processor.errors_ = true;
     } else {
         const unsigned int gap = seq_num - expected;
-        records::gap(expected, seq_num, gap);
+        processor.records_.gap(expected, seq_num, gap);
         processor.lost_ += gap;
         ++processor.gaps_;
         processor.errors_ = true;
@@ -71,7 +70,7 @@ bool message_framer::acceptable(std::size_t length) {
     if (length > carry_buffer_.size()) {
         // It could never complete: end now rather than wait for datagrams
         // that can only fill the carry.
-        records::length_over_buffer(length, carry_buffer_.size());
+        processor_.records_.length_over_buffer(length, carry_buffer_.size());
         processor_.errors_ = true;
         return false;
     }
@@ -79,7 +78,7 @@ bool message_framer::acceptable(std::size_t length) {
 }
 
 void message_framer::skip_short(std::size_t length) {
-    records::length_below_header(length, sizeof(md::Header));
+    processor_.records_.length_below_header(length, sizeof(md::Header));
     processor_.errors_ = true;
 }
 
@@ -91,12 +90,12 @@ bool message_framer::handle(const char* message, std::size_t length) {
         skip_short(length);
         return true;
     }
-    processor.msg_ = message;
-    processor.header_ = reinterpret_cast<const md::Header*>(message);
+    const auto type = view.load<md::MsgType>(md::msg_type_offset);
+    processor.set_current(view, type);
     if (statistics_ != nullptr) {
         statistics_->on_message(view.load<std::uint64_t>(offsetof(md::Header, timestamp)));
     }
-    if (view.load<md::MsgType>(md::msg_type_offset) == md::MsgType::Heartbeat) {
+    if (type == md::MsgType::Heartbeat) {
         Calls::process_heartbeat(processor);
         return true;
     }
@@ -181,7 +180,7 @@ namespace {
 // messages are handled, the incomplete end is dropped.
 bool frame_cut(message_framer& framer, md::processor& processor, const datagram& received,
                std::size_t room) {
-    records::datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
+    processor.records_.datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
     processor.errors_ = true;
     const bool going_on = framer.frame(received.bytes.first(std::min(received.bytes.size(), room)));
     framer.drop_incomplete();

@@ -12,14 +12,11 @@
 
 namespace tarn {
 
-// The receive buffer: an incomplete message is carried over to the next
-// datagram within it, so no message can be longer, and a datagram is cut at
-// the room the carried bytes leave.
-inline constexpr std::size_t receive_buffer_size = 4096;
-
 // Cuts a stream of datagrams into messages by their `length` and hands each
 // to the processor: in place where a message lies within one datagram, from
-// the carry buffer where it spans two or more.
+// the carry buffer where it spans two or more. The carry buffer holds
+// receive_buffer_size bytes, so no message can be longer, and a datagram is
+// cut at the room the carried bytes leave.
 class message_framer {
   public:
     explicit message_framer(md::processor& processor, interval_statistics* statistics = nullptr);

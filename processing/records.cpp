@@ -23,27 +23,12 @@ namespace {
 
 using spdlog::level::level_enum;
 
-form& chosen_form() {
-    static form chosen = form::text;
-    return chosen;
-}
-
-// The members of the JSON record being written. Message text is rendered
-// apart, in md::message_text(), as a record may quote a message's header.
-md::text_stream& record_text() {
-    // Created on first use and released at process exit.
-    static const auto stream = std::make_unique<md::text_stream>();
-    return *stream;
-}
-
-void log_ready(level_enum level, std::string_view text) {
-    get_logger()->log(level, spdlog::string_view_t(text.data(), text.size()));
-}
+}  // namespace
 
 // One member of a JSON record: a number, a yes or no, a text, or JSON that a
 // function writes (an object or an array). It only refers to what it is
 // given, which lives until the record is written.
-class member {
+class writer::member {
   public:
     member(std::string_view name, bool value)
         : name_(name), kind_(kind::boolean), number_(value ? 1 : 0) {}
@@ -109,34 +94,7 @@ class member {
     const void* writer_ = nullptr;
 };
 
-// "event":"<event>", the members, "text":"<text>", as one record.
-void write_json(level_enum level, std::string_view event, std::initializer_list<member> members,
-                std::string_view text) {
-    auto& out = record_text();
-    out.clear();
-    out << R"("event":)";
-    md::write_json_string(out, event);
-    for (const member& m : members) {
-        m.write(out);
-    }
-    out << R"(,"text":)";
-    md::write_json_string(out, text);
-    log_ready(level, out.view());
-}
-
-// One record that is not a message line: the text of `format` and `args`,
-// or in JSON the event, the members and that text.
-template <class... Args>
-void write_record(level_enum level, std::string_view event, std::initializer_list<member> members,
-                  spdlog::format_string_t<Args...> format, Args&&... args) {
-    if (current_form() == form::text) {
-        get_logger()->log(level, format, std::forward<Args>(args)...);
-        return;
-    }
-    spdlog::memory_buf_t text;
-    spdlog::fmt_lib::format_to(std::back_inserter(text), format, std::forward<Args>(args)...);
-    write_json(level, event, members, {text.data(), text.size()});
-}
+namespace {
 
 // The header text of a message, in md::message_text().
 std::string_view header_text(md::byte_view message) {
@@ -213,8 +171,51 @@ std::uint64_t per_second(std::uint64_t count, std::uint64_t duration_ns) {
         static_cast<double>(count) * nanoseconds_per_second / static_cast<double>(duration_ns)));
 }
 
+}  // namespace
+
+void writer::log(level_enum level, std::string_view text) {
+    const spdlog::string_view_t payload(text.data(), text.size());
+    if (!time_ns_) {
+        get_logger()->log(level, payload);
+        return;
+    }
+    const auto time =
+        spdlog::log_clock::time_point(std::chrono::duration_cast<spdlog::log_clock::duration>(
+            std::chrono::nanoseconds(static_cast<std::chrono::nanoseconds::rep>(*time_ns_))));
+    get_logger()->log(time, spdlog::source_loc{}, level, payload);
+}
+
+void writer::write_json(level_enum level, std::string_view event,
+                        std::initializer_list<member> members, std::string_view text) {
+    auto& out = members_;
+    out.clear();
+    out << R"("event":)";
+    md::write_json_string(out, event);
+    for (const member& m : members) {
+        m.write(out);
+    }
+    out << R"(,"text":)";
+    md::write_json_string(out, text);
+    log(level, out.view());
+}
+
+template <class... Args>
+void writer::write_record(level_enum level, std::string_view event,
+                          std::initializer_list<member> members,
+                          spdlog::format_string_t<Args...> format, Args&&... args) {
+    text_.clear();
+    spdlog::fmt_lib::format_to(std::back_inserter(text_), format, std::forward<Args>(args)...);
+    const std::string_view text(text_.data(), text_.size());
+    if (form_ == form::text) {
+        log(level, text);
+    } else {
+        write_json(level, event, members, text);
+    }
+}
+
 // The figures of a period as one record, with `label` in front of its text.
-void period_record(std::string_view event, std::string_view label, const period_figures& f) {
+void writer::period_record(std::string_view event, std::string_view label,
+                           const period_figures& f) {
     std::string latency = "no latency";
     if (f.latency) {
         latency = "latency p50 " + latency_text(f.latency->p50) + " p99 " +
@@ -250,14 +251,8 @@ void period_record(std::string_view event, std::string_view label, const period_
                  grouped_count{f.socket_drops}, latency);
 }
 
-}  // namespace
-
-void use_form(form chosen) { chosen_form() = chosen; }
-
-form current_form() { return chosen_form(); }
-
-void start(std::string_view program, std::string_view version, std::string_view revision,
-           std::span<const char* const> arguments) {
+void writer::start(std::string_view program, std::string_view version, std::string_view revision,
+                   std::span<const char* const> arguments) {
     std::string tail;
     for (const char* argument : arguments) {
         tail += ' ';
@@ -281,55 +276,55 @@ void start(std::string_view program, std::string_view version, std::string_view 
                  "Start {} {} {}{}", program, version, revision, tail);
 }
 
-void message(md::byte_view message, const md::layout* body) {
+void writer::message(md::byte_view message, const md::layout* body) {
     auto& out = md::message_text();
     out.clear();
-    if (current_form() == form::json) {
+    if (form_ == form::json) {
         out << R"("event":"message")";
-        if (body == nullptr) {
-            md::write_json_header(out, message);
-        } else {
-            md::write_json_message(out, *body, message);
+        md::write_json_header(out, message);
+        if (body != nullptr) {
+            md::write_json_fields(out, *body, message);
         }
-    } else if (body == nullptr) {
-        md::write_header(out, message);
     } else {
-        md::write_message(out, *body, message);
+        md::write_header(out, message);
+        if (body != nullptr) {
+            md::write_fields(out, *body, message);
+        }
     }
-    log_ready(spdlog::level::info, out.view());
+    log(spdlog::level::info, out.view());
 }
 
-void gap(unsigned int expected, unsigned int received, unsigned int lost) {
+void writer::gap(unsigned int expected, unsigned int received, unsigned int lost) {
     write_record(spdlog::level::err, "gap",
                  {{"expected", expected}, {"received", received}, {"lost", lost}},
                  "Out of sync message. Expected seqNum {}, received seqNum {}, {} messages lost",
                  expected, received, lost);
 }
 
-void resend(unsigned int received, unsigned int expected) {
+void writer::resend(unsigned int received, unsigned int expected) {
     write_record(spdlog::level::err, "resend", {{"received", received}, {"expected", expected}},
                  "Resend of message with seqNum {}, expected seqNum {}", received, expected);
 }
 
-void length_below_header(std::size_t length, std::size_t header_size) {
+void writer::length_below_header(std::size_t length, std::size_t header_size) {
     write_record(spdlog::level::warn, "length_below_header",
                  {{"length", length}, {"header_size", header_size}},
                  "Message length {} is below the {}-byte header; skipped", length, header_size);
 }
 
-void length_over_buffer(std::size_t length, std::size_t buffer_size) {
+void writer::length_over_buffer(std::size_t length, std::size_t buffer_size) {
     write_record(spdlog::level::err, "length_over_buffer",
                  {{"length", length}, {"buffer_size", buffer_size}},
                  "Message length {} exceeds the {}-byte receive buffer; reception ended", length,
                  buffer_size);
 }
 
-void unknown_message(md::byte_view message) {
+void writer::unknown_message(md::byte_view message) {
     write_record(spdlog::level::warn, "unknown_message", {{"header", header_object(message)}},
                  "Unknown message {}", header_text(message));
 }
 
-void short_message(md::byte_view message, std::size_t layout_size) {
+void writer::short_message(md::byte_view message, std::size_t layout_size) {
     write_record(spdlog::level::warn, "short_message",
                  {{"length", message.size()},
                   {"layout_size", layout_size},
@@ -338,7 +333,8 @@ void short_message(md::byte_view message, std::size_t layout_size) {
                  header_text(message));
 }
 
-void capture_frames_skipped(std::string_view capture, std::uint64_t fragments, std::uint64_t cut) {
+void writer::capture_frames_skipped(std::string_view capture, std::uint64_t fragments,
+                                    std::uint64_t cut) {
     write_record(spdlog::level::warn, "capture_frames_skipped",
                  {{"capture", capture}, {"fragments", fragments}, {"cut", cut}},
                  "Not read from capture {}: {} IP fragments, {} frames cut short by its snapshot "
@@ -346,12 +342,12 @@ void capture_frames_skipped(std::string_view capture, std::uint64_t fragments, s
                  capture, fragments, cut);
 }
 
-void capture_damaged(std::string_view damage) {
+void writer::capture_damaged(std::string_view damage) {
     write_record(spdlog::level::err, "capture_damaged", {{"damage", damage}}, "Reading stopped: {}",
                  damage);
 }
 
-void receive_buffer(std::uint64_t asked, std::uint64_t granted) {
+void writer::receive_buffer(std::uint64_t asked, std::uint64_t granted) {
     if (granted >= asked) {
         write_record(spdlog::level::info, "receive_buffer",
                      {{"asked", asked}, {"granted", granted}},
@@ -365,30 +361,31 @@ void receive_buffer(std::uint64_t asked, std::uint64_t granted) {
                  grouped_count{granted}, grouped_count{asked});
 }
 
-void datagram_cut(std::size_t wire_size, std::size_t room) {
+void writer::datagram_cut(std::size_t wire_size, std::size_t room) {
     write_record(spdlog::level::warn, "datagram_cut", {{"wire_size", wire_size}, {"room", room}},
                  "Datagram of {} bytes cut to the {} bytes the receive buffer had room for; its "
                  "incomplete end dropped",
                  wire_size, room);
 }
 
-void interval_figures(const period_figures& figures) {
+void writer::interval_figures(const period_figures& figures) {
     period_record("interval", "Interval of", figures);
 }
 
-void run_figures(const period_figures& figures) {
+void writer::run_figures(const period_figures& figures) {
     period_record("run_figures", "Whole run of", figures);
 }
 
-void progress(std::uint64_t received) {
+void writer::progress(std::uint64_t received) {
     write_record(spdlog::level::info, "progress", {{"received", received}},
                  "{} messages received so far", grouped_count{received});
 }
 
-void summary(bool errors, std::uint64_t received, std::uint64_t lost, std::uint64_t socket_drops,
-             std::span<const type_count> counts) {
-    if (current_form() == form::text) {
-        summary_lines(errors, received, lost, socket_drops, counts, log_ready);
+void writer::summary(bool errors, std::uint64_t received, std::uint64_t lost,
+                     std::uint64_t socket_drops, std::span<const type_count> counts) {
+    if (form_ == form::text) {
+        summary_lines(errors, received, lost, socket_drops, counts,
+                      [this](level_enum level, std::string_view line) { log(level, line); });
         return;
     }
     // One record; its text is the lines of the text form.

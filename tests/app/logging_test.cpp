@@ -49,11 +49,12 @@ TEST_F(Logging, StartAndLongRecordsInAFileOrOnStandardOutput) {
     const std::vector<std::string> expected = {
         start + " --port 5000 --multicast-group 239.1.1.1 --local-ip 10.0.0.1 ", start,
         "[I] " + std::string(700, 'a'), "[W] short", "[E] " + std::string(300, 'b')};
+    records::writer writer;
     for (const bool to_file : {true, false}) {
         ::testing::internal::CaptureStdout();
         set_up_logger(to_file ? path_ : "");
-        log_start_record(static_cast<int>(argv.size()), argv.data());
-        log_start_record(1, argv.data());
+        log_start_record(writer, static_cast<int>(argv.size()), argv.data());
+        log_start_record(writer, 1, argv.data());
         get_logger()->info("{}", std::string(700, 'a'));
         get_logger()->warn("short");
         get_logger()->error("{}", std::string(300, 'b'));

@@ -96,13 +96,14 @@ TEST(EveryType, TheTextIsTheSameAtAnOddAddress) {
 // empty message.
 TEST(EveryType, PrinterOfAMessageBelowTheHeaderReadsOnlyItsBytes) {
     const message_printer printer{find_layout(MsgType::Login)};
+    records::writer records;
     const message_builder m = testing::order_add(7);
     const std::string header = testing::header_text(m);
     for (const std::size_t length : {0, 1, 2, 41}) {
         const testing::log_capture log;
         const auto bytes = std::make_unique<char[]>(length);
         std::memcpy(bytes.get(), m.bytes().data(), length);
-        EXPECT_FALSE(printer(byte_view(bytes.get(), length)));
+        EXPECT_FALSE(printer(records, byte_view(bytes.get(), length)));
         const std::size_t shown = length == 41  ? header.rfind("streamId=")
                                   : length == 2 ? header.find('|') + 1
                                                 : 0;

@@ -69,21 +69,20 @@ constexpr std::string_view zero_header_text =
 
 TEST(JsonRecords, EveryKind) {
     const testing::log_capture log;
-    records::use_form(records::form::json);
     const message_builder unknown(MsgType{999}, 42);
     const byte_view header(unknown.view().data(), unknown.view().size());
     const std::vector<const char*> arguments = {"--json", "a\"b"};
     const std::vector<records::type_count> counts = {{"OrderAdd", 1234567}, {"999", 1}};
-    records::gap(7, 9, 2);
-    records::resend(4294967295U, 8);
-    records::length_below_header(41, 42);
-    records::length_over_buffer(5000, 4096);
-    records::progress(20000);
-    records::unknown_message(header);
-    records::short_message(header, 72);
-    records::start("./md_dump", version_text, revision_id, arguments);
-    records::summary(true, 1234568, 2, 3, counts);
-    records::use_form(records::form::text);
+    records::writer records(records::form::json);
+    records.gap(7, 9, 2);
+    records.resend(4294967295U, 8);
+    records.length_below_header(41, 42);
+    records.length_over_buffer(5000, 4096);
+    records.progress(20000);
+    records.unknown_message(header);
+    records.short_message(header, 72);
+    records.start("./md_dump", version_text, revision_id, arguments);
+    records.summary(true, 1234568, 2, 3, counts);
     const std::string revision(revision_id);
     EXPECT_EQ(
         log.records(),

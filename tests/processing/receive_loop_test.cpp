@@ -179,8 +179,8 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
     }
 }
 
-// The kernel's counter is cumulative and 32 bits wide; a datagram carries it
-// only while it is not 0.
+// The kernel's drop counter is cumulative and 32 bits wide: only its
+// differences count, across the wrap too.
 TEST(SocketDrops, CounterDifferencesAcrossTheWrap) {
     const struct {
         std::vector<std::uint32_t> carried;
@@ -188,7 +188,7 @@ TEST(SocketDrops, CounterDifferencesAcrossTheWrap) {
     } cases[] = {
         {{0, 0, 3, 3, 10}, 10},
         {{4'294'967'290U, 4'294'967'295U, 4}, 4'294'967'300ULL},
-        {{4'294'967'295U, 0}, 4'294'967'296ULL},  // a wrap to exactly 0: no counter carried
+        {{4'294'967'295U, 0}, 4'294'967'296ULL},  // a wrap to exactly 0
     };
     for (const auto& c : cases) {
         drop_counter counter;
@@ -262,7 +262,7 @@ TEST(IntervalStatistics, FollowTheDatagramsTime) {
         .add("");
     const testing::log_capture log;
     md::seq_check_processor processor;
-    interval_statistics statistics(std::chrono::milliseconds(500));
+    interval_statistics statistics(std::chrono::milliseconds(500), processor.records_);
     receive_loop(processor, datagrams, &statistics);
     statistics.log_run();
     const std::string quiet = "0 gaps, 0 messages lost, 0 socket drops, ";

@@ -61,8 +61,8 @@ inline std::string full_text(const md::message_builder& m) {
 inline void hand_over(md::processor& p, const md::message_builder& m,
                       void (md::processor::*step)() = &md::processor::process) {
     const std::vector<char> bytes(m.bytes());
-    p.msg_ = bytes.data();
-    p.header_ = reinterpret_cast<const md::Header*>(bytes.data());
+    const md::byte_view view(bytes.data(), bytes.size());
+    p.set_current(view, view.load<md::MsgType>(md::msg_type_offset));
     (p.*step)();
 }
 

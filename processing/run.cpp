@@ -1,0 +1,63 @@
+#include "processing/run.hpp"
+
+#include "processing/receive_loop.hpp"
+
+namespace tarn {
+
+namespace {
+
+// Hands on what another source gives; while a datagram is handled, records
+// carry its time, and once the input has ended the clock's again.
+class captured_time_source final : public datagram_source {
+  public:
+    captured_time_source(datagram_source& from, records::writer& records)
+        : from_(from), records_(records) {}
+
+    std::optional<datagram> next() override {
+        std::optional<datagram> received = from_.next();
+        records_.set_time(received ? std::optional(received->time_ns) : std::nullopt);
+        return received;
+    }
+    std::uint64_t dropped() override { return from_.dropped(); }
+    bool wake_up_every(std::chrono::nanoseconds period) override {
+        return from_.wake_up_every(period);
+    }
+
+  private:
+    datagram_source& from_;
+    records::writer& records_;
+};
+
+}  // namespace
+
+run::run(md::processor& processor, std::chrono::nanoseconds stats_interval)
+    : processor_(processor) {
+    if (stats_interval.count() > 0) {
+        statistics_.emplace(stats_interval, processor.records_);
+    }
+}
+
+void run::receive(datagram_source& source, const run_input& input) {
+    datagram_source* from = &source;
+    std::optional<recording_source> recorded;
+    if (input.recorder != nullptr) {
+        recorded.emplace(*from, *input.recorder, *input.destination);
+        from = &*recorded;
+    }
+    std::optional<captured_time_source> timed;
+    if (input.captured) {
+        timed.emplace(*from, processor_.records_);
+        from = &*timed;
+    }
+    receive_loop(processor_, *from, statistics_ ? &*statistics_ : nullptr);
+    processor_.records_.set_time(std::nullopt);
+}
+
+void run::summarise() {
+    processor_.print_summary();
+    if (statistics_) {
+        statistics_->log_run();
+    }
+}
+
+}  // namespace tarn

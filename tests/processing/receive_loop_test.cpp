@@ -179,8 +179,7 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
     }
 }
 
-// The kernel's drop counter is cumulative and 32 bits wide: only its
-// differences count, across the wrap too.
+// The kernel's drop counter: cumulative and 32 bits wide, so only differences count.
 TEST(SocketDrops, CounterDifferencesAcrossTheWrap) {
     const struct {
         std::vector<std::uint32_t> carried;

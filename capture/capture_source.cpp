@@ -82,8 +82,16 @@ std::optional<datagram> capture_source::next() {
             continue;
         }
         const udp_destination to{content.destination, content.destination_port};
-        if ((!settled_ || to != destination_) && !take(to)) {
-            continue;
+        if (!settled_ || to != destination_) {
+            if (!selection_.matches(to)) {
+                count_elsewhere(to);
+                continue;
+            }
+            if (settled_) {
+                count_rest_and_fail(to);
+            }
+            destination_ = to;
+            settled_ = true;
         }
         ++selected_;
         set_record_time(frame->time_ns);
@@ -98,18 +106,8 @@ std::optional<datagram> capture_source::next() {
     }
 }
 
-bool capture_source::take(const udp_destination& to) {
-    if (!selection_.matches(to)) {
-        count_elsewhere(to);
-        return false;
-    }
-    if (!settled_) {
-        destination_ = to;
-        settled_ = true;
-        return true;
-    }
-    // Two streams can only be told apart by the user: count the rest and say so.
-    count_elsewhere(to);
+void capture_source::count_rest_and_fail(const udp_destination& second) {
+    count_elsewhere(second);
     set_record_time(std::nullopt);
     while (const std::optional<captured_frame> frame = read()) {
         const decoded_frame& content = frame->content;

@@ -14,12 +14,12 @@
 #include <memory>
 
 #include "json_check.hpp"
+#include "json_checking_sink.hpp"
 #include "md/catalogue.hpp"
 #include "md/header.hpp"
 #include "md/json_writer.hpp"
 #include "md/layout_printer.hpp"
 #include "md/message_filter.hpp"
-#include "null_logger.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/records.hpp"
 
@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    tarn::fuzz::use_null_logger();
+    tarn::fuzz::use_json_checking_sink();
     const auto printable = tarn::md::printable_messages();
     const std::size_t choice = (data[0] | (std::size_t{data[1]} << 8U)) % (printable.size() + 1);
     const std::size_t message_size = size - 2;

@@ -16,7 +16,7 @@
 
 #include "datagram_framing.hpp"
 #include "datagram_queue.hpp"
-#include "null_logger.hpp"
+#include "json_checking_sink.hpp"
 #include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/receive_loop.hpp"
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) {
         return 0;
     }
-    tarn::fuzz::use_null_logger();
+    tarn::fuzz::use_json_checking_sink();
     const auto processor = tarn::fuzz::pick_processor(data[0]);
     constexpr unsigned processor_choices = 5;
     tarn::records::use_form((data[0] / processor_choices) % 2 == 1 ? tarn::records::form::json

@@ -101,6 +101,42 @@ TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
     }
 }
 
+// Cutting one destination out of a capture keeps its frames as captured,
+// VLAN tags and cooked headers included, with the capture's link type, time
+// stamp precision and snapshot length; a pcapng capture gives a pcap file
+// with nanosecond stamps.
+TEST(ReadCapture, WriteCaptureCopiesTheSelectedFramesAsCaptured) {
+    const struct {
+        std::string name;  // "pcapng..." in that format
+        std::uint16_t link;
+        bool tagged;
+        bool nano;
+        std::uint32_t snapshot_length;
+    } variants[] = {{"vlan", testing::link_ethernet, true, false, 1518},
+                    {"sll", testing::link_linux_sll, false, true, 262144},
+                    {"pcapng_sll2", testing::link_linux_sll2, false, true, 65535}};
+    for (const auto& v : variants) {
+        SCOPED_TRACE(v.name);
+        std::vector<captured> frames = session_frames("239.1.1.1", 5000);
+        const std::vector<captured> others = session_frames("239.2.2.2", 5000, 101);
+        frames.insert(frames.begin() + 1, others.begin(), others.end());
+        for (captured& frame : frames) {
+            frame.bytes = testing::as_link(v.link, frame.bytes, v.tagged);
+        }
+        const temporary in(v.name,
+                           v.name.starts_with("pcapng")
+                               ? testing::pcapng_file(v.link, frames)
+                               : testing::pcap_file(v.link, frames, v.nano, v.snapshot_length));
+        const temporary out(v.name + "-cut", "");
+        const testing::process_result result =
+            read_capture(in.path, {"--multicast-group", "239.1.1.1", "--write-capture", out.path});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(
+            testing::read_file(out.path),
+            testing::pcap_file(v.link, {frames.front(), frames.back()}, v.nano, v.snapshot_length));
+    }
+}
+
 // Three destinations: A with two datagrams, B and C with one each.
 std::string three_destinations() {
     std::vector<captured> frames = session_frames("239.1.1.1", 5000, 1);

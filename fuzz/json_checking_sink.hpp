@@ -18,7 +18,7 @@ namespace tarn::fuzz {
 // Drops every record once the logger has formatted it in full, as a real run
 // formats it. A record of the JSON form must make a valid JSON object: one
 // that does not is a finding.
-class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+class json_checking_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   protected:
     void sink_it_(const spdlog::details::log_msg& message) override {
         if (records::current_form() != records::form::json) {
@@ -36,10 +36,10 @@ class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::nul
 };
 
 // Puts a logger with that sink into the process-wide slot.
-inline void use_null_logger() {
+inline void use_json_checking_sink() {
     if (!get_logger()) {
-        get_logger() =
-            std::make_shared<spdlog::logger>("md_dump_logger", std::make_shared<checking_sink>());
+        get_logger() = std::make_shared<spdlog::logger>("md_dump_logger",
+                                                        std::make_shared<json_checking_sink>());
     }
 }
 

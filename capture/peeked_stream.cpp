@@ -49,8 +49,8 @@ std::FILE* peek_start(std::FILE* file, std::span<std::uint8_t> start) {
         static_cast<void>(std::setvbuf(file, nullptr, _IONBF, 0));
     }
     const std::size_t started = std::fread(start.data(), 1, start.size(), file);
-    auto cookie = std::make_unique<peeked>(
-        peeked{file, std::vector<std::uint8_t>(start.begin(), start.begin() + started)});
+    const std::span<std::uint8_t> read = start.first(started);
+    auto cookie = std::make_unique<peeked>(peeked{file, {read.begin(), read.end()}});
     const cookie_io_functions_t functions{read_peeked, nullptr, nullptr, close_peeked};
     std::FILE* stream = fopencookie(cookie.get(), "rb", functions);
     if (stream != nullptr) {

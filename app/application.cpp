@@ -138,7 +138,9 @@ void application::init() {
     reception_ = settings.reception;
     apply_every(settings.options, *processor_);
     if (settings.write_capture) {
-        recorder_ = std::make_unique<capture::capture_recorder>(*settings.write_capture);
+        recorder_ = capture_ ? std::make_unique<capture::capture_recorder>(*settings.write_capture,
+                                                                           *capture_)
+                             : std::make_unique<capture::capture_recorder>(*settings.write_capture);
     }
     log_start_record(processor_->records_, argc_, argv_);
 }

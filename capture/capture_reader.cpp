@@ -1,9 +1,12 @@
 #include "capture/capture_reader.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <system_error>
 #include <utility>
+
+#include "capture/peeked_stream.hpp"
 
 namespace tarn::capture {
 
@@ -12,6 +15,16 @@ namespace {
 // libpcap reads through the C library's buffer of a few kilobytes; this one
 // takes a capture in far fewer system calls.
 constexpr std::size_t file_buffer_size = std::size_t{1} << 20U;
+
+// The magic numbers that start a file, as its first four bytes in either
+// byte order: pcap with nanosecond stamps, and pcapng; every other pcap
+// stamps in microseconds.
+bool stamps_nanoseconds(const std::array<std::uint8_t, 4>& magic) {
+    constexpr std::array<std::array<std::uint8_t, 4>, 3> nanosecond_magic{
+        {{0xA1, 0xB2, 0x3C, 0x4D}, {0x4D, 0x3C, 0xB2, 0xA1}, {0x0A, 0x0D, 0x0D, 0x0A}}};
+    return std::find(nanosecond_magic.begin(), nanosecond_magic.end(), magic) !=
+           nanosecond_magic.end();
+}
 
 }  // namespace
 
@@ -23,7 +36,6 @@ capture_reader::capture_reader(const std::string& path)
         throw std::runtime_error("cannot read capture " + name_ + ": " +
                                  std::generic_category().message(errno));
     }
-    static_cast<void>(std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size()));
     open(file);
 }
 
@@ -32,11 +44,23 @@ capture_reader::capture_reader(std::FILE* file, std::string name) : name_(std::m
 }
 
 void capture_reader::open(std::FILE* file) {
+    std::array<std::uint8_t, 4> magic{};
+    std::FILE* const stream = peek_start(file, magic);
+    if (stream == nullptr) {
+        const int reason = errno;
+        static_cast<void>(std::fclose(file));
+        throw std::runtime_error("cannot read capture " + name_ + ": " +
+                                 std::generic_category().message(reason));
+    }
+    if (!buffer_.empty()) {
+        static_cast<void>(std::setvbuf(stream, buffer_.data(), _IOFBF, buffer_.size()));
+    }
+    format_.stamps = stamps_nanoseconds(magic) ? stamp_precision::nano : stamp_precision::micro;
     std::array<char, PCAP_ERRBUF_SIZE> error{};
     handle_.reset(
-        pcap_fopen_offline_with_tstamp_precision(file, PCAP_TSTAMP_PRECISION_NANO, error.data()));
+        pcap_fopen_offline_with_tstamp_precision(stream, PCAP_TSTAMP_PRECISION_NANO, error.data()));
     if (!handle_) {
-        static_cast<void>(std::fclose(file));
+        static_cast<void>(std::fclose(stream));
     }
     check_opened(error.data());
 }
@@ -45,13 +69,15 @@ void capture_reader::check_opened(const char* error) {
     if (!handle_) {
         throw std::runtime_error("cannot read capture " + name_ + ": " + error);
     }
-    link_type_ = pcap_datalink(handle_.get());
-    if (!is_supported_link_type(link_type_)) {
-        const char* link_name = pcap_datalink_val_to_name(link_type_);
+    const int link_type = pcap_datalink(handle_.get());
+    if (!is_supported_link_type(link_type)) {
+        const char* link_name = pcap_datalink_val_to_name(link_type);
         throw std::runtime_error("capture " + name_ + " has link type " +
-                                 (link_name != nullptr ? link_name : std::to_string(link_type_)) +
+                                 (link_name != nullptr ? link_name : std::to_string(link_type)) +
                                  ", which is not read here");
     }
+    format_.link_type = link_type;
+    format_.snapshot_length = pcap_snapshot(handle_.get());
 }
 
 std::optional<captured_frame> capture_reader::next() {
@@ -71,8 +97,11 @@ std::optional<captured_frame> capture_reader::next() {
     // Opened with nanosecond precision, so tv_usec holds nanoseconds.
     const auto time_ns = static_cast<std::uint64_t>(header->ts.tv_sec) * 1'000'000'000U +
                          static_cast<std::uint64_t>(header->ts.tv_usec);
-    return captured_frame{
-        time_ns, decode_frame(link_type_, std::span<const std::uint8_t>(data, header->caplen))};
+    last_ = captured_frame{
+        time_ns,
+        decode_frame(format_.link_type, std::span<const std::uint8_t>(data, header->caplen)),
+        header, data};
+    return last_;
 }
 
 }  // namespace tarn::capture

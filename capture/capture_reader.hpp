@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/capture_format.hpp"
 #include "capture/frame_decoder.hpp"
 
 namespace tarn::capture {
@@ -18,6 +19,11 @@ namespace tarn::capture {
 struct captured_frame {
     std::uint64_t time_ns = 0;  // since 1970 (UTC)
     decoded_frame content;      // its payload stays valid until the next read
+    // The frame as the file holds it, valid until the next read too: its
+    // record (with nanoseconds in ts.tv_usec, the precision it is read at)
+    // and its captured bytes.
+    const pcap_pkthdr* record = nullptr;
+    const std::uint8_t* bytes = nullptr;
 };
 
 // A capture that ends inside a record or breaks its format midway.
@@ -42,11 +48,19 @@ class capture_reader {
     // Frames read so far.
     std::uint64_t frames() const { return frames_; }
 
+    // The frame `next` gave last; empty before the first.
+    const captured_frame& last_frame() const { return last_; }
+
+    // The file's link type, snapshot length and time stamp precision: a
+    // pcapng file's is nanoseconds, which keep the stamps of any resolution.
+    const capture_format& format() const { return format_; }
+
     // The file's name as messages give it.
     const std::string& name() const { return name_; }
 
   private:
-    // Has libpcap read the open file, which it then closes.
+    // Has libpcap read the open file, which it then closes, through `buffer_`
+    // when there is one.
     void open(std::FILE* file);
     // Checks what libpcap opened; `error` is its text when it opened nothing.
     void check_opened(const char* error);
@@ -58,8 +72,9 @@ class capture_reader {
     std::string name_;
     std::vector<char> buffer_;  // the file's buffer: outlives libpcap's handle
     std::unique_ptr<pcap_t, pcap_closer> handle_;
-    int link_type_ = 0;
+    capture_format format_;
     std::uint64_t frames_ = 0;
+    captured_frame last_;
 };
 
 }  // namespace tarn::capture

@@ -1,6 +1,7 @@
 #include "capture/capture_recorder.hpp"
 
 #include <chrono>
+#include <stdexcept>
 
 #include "capture/udp_frame.hpp"
 
@@ -20,9 +21,27 @@ mac_address sender_mac(const ipv4_address& sender) {
 }  // namespace
 
 capture_recorder::capture_recorder(const std::string& path)
-    : writer_(path, capture_writer::precision::nano) {}
+    : writer_(path, capture_format{.stamps = stamp_precision::nano}) {}
+
+capture_recorder::capture_recorder(const std::string& path, const capture_reader& capture)
+    : capture_(&capture), writer_(path, capture.format()) {}
 
 void capture_recorder::record(const datagram& received, const udp_destination& destination) {
+    if (capture_ == nullptr) {
+        build_frame(received, destination);
+        return;
+    }
+    // A capture source hands on each datagram as soon as it has read its frame.
+    const captured_frame& frame = capture_->last_frame();
+    const auto* payload = reinterpret_cast<const std::uint8_t*>(received.bytes.data());
+    if (frame.record == nullptr || payload < frame.bytes ||
+        payload + received.bytes.size() > frame.bytes + frame.record->caplen) {
+        throw std::logic_error("a datagram recorded from a capture is not in its last frame");
+    }
+    writer_.copy(*frame.record, frame.bytes);
+}
+
+void capture_recorder::build_frame(const datagram& received, const udp_destination& destination) {
     const udp_route route{sender_mac(received.sender), received.sender,  received.sender_port,
                           destination.address,         destination.port, recorded_ttl};
     const std::size_t wire_length = build_udp_frame(

@@ -78,8 +78,16 @@ std::optional<datagram> capture_source::next() {
             continue;
         }
         const udp_destination to{content.destination, content.destination_port};
-        if ((!settled_ || to != destination_) && !take(to)) {
-            continue;
+        if (!settled_ || to != destination_) {
+            if (!selection_.matches(to)) {
+                count_elsewhere(to);
+                continue;
+            }
+            if (settled_) {
+                count_rest_and_fail(to);
+            }
+            destination_ = to;
+            settled_ = true;
         }
         ++selected_;
         return datagram{
@@ -93,18 +101,8 @@ std::optional<datagram> capture_source::next() {
     }
 }
 
-bool capture_source::take(const udp_destination& to) {
-    if (!selection_.matches(to)) {
-        count_elsewhere(to);
-        return false;
-    }
-    if (!settled_) {
-        destination_ = to;
-        settled_ = true;
-        return true;
-    }
-    // Two streams can only be told apart by the user: count the rest and say so.
-    count_elsewhere(to);
+void capture_source::count_rest_and_fail(const udp_destination& second) {
+    count_elsewhere(second);
     while (const std::optional<captured_frame> frame = read()) {
         const decoded_frame& content = frame->content;
         if (counted_as_unreadable(content)) {

@@ -6,20 +6,11 @@
 #include <string>
 
 #include "capture/capture_reader.hpp"
+#include "capture/destination_selection.hpp"
 #include "processing/datagram_recorder.hpp"
 #include "processing/datagram_source.hpp"
 
 namespace tarn::capture {
-
-// The destination a run reads from a capture; either part may be left open.
-struct destination_selection {
-    std::optional<ipv4_address> group;
-    std::optional<std::uint16_t> port;
-
-    bool matches(const udp_destination& destination) const {
-        return (!group || *group == destination.address) && (!port || *port == destination.port);
-    }
-};
 
 // The UDP datagrams of one destination in a capture, in capture order, each
 // with its capture time and sender, its bytes straight from the reader's
@@ -56,9 +47,10 @@ class capture_source final : public datagram_source {
     std::optional<captured_frame> read();
     // False for a frame that carries no whole UDP datagram.
     bool counted_as_unreadable(const decoded_frame& content);
-    // Settles on `to` when nothing was selected yet and the selection takes
-    // it; false when it is not selected; throws at a second destination.
-    bool take(const udp_destination& to);
+    // Two selected streams can only be told apart by the user: at the first
+    // datagram of a `second` destination the selection takes, reads the rest
+    // of the capture, counting its datagrams, and throws the list of choices.
+    [[noreturn]] void count_rest_and_fail(const udp_destination& second);
     void count_elsewhere(const udp_destination& to);
     [[noreturn]] void fail_with_destinations(const std::string& reason);
 

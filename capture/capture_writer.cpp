@@ -10,18 +10,18 @@ namespace tarn::capture {
 
 namespace {
 
-constexpr int snapshot_length = 65535;
 // Few system calls even for a fast feed, little lost if the process is killed.
 constexpr std::size_t file_buffer_size = std::size_t{256} << 10U;
 
 }  // namespace
 
-capture_writer::capture_writer(const std::string& path, precision stamps)
+capture_writer::capture_writer(const std::string& path, const capture_format& format)
     : path_(path),
-      stamps_(stamps),
-      handle_(pcap_open_dead_with_tstamp_precision(
-          DLT_EN10MB, snapshot_length,
-          stamps == precision::nano ? PCAP_TSTAMP_PRECISION_NANO : PCAP_TSTAMP_PRECISION_MICRO)) {
+      stamps_(format.stamps),
+      handle_(pcap_open_dead_with_tstamp_precision(format.link_type, format.snapshot_length,
+                                                   stamps_ == stamp_precision::nano
+                                                       ? PCAP_TSTAMP_PRECISION_NANO
+                                                       : PCAP_TSTAMP_PRECISION_MICRO)) {
     if (!handle_) {
         throw std::runtime_error("cannot set up a pcap writer");
     }
@@ -53,11 +53,19 @@ void capture_writer::write(std::uint64_t time_ns, std::span<const std::uint8_t> 
     const std::uint64_t fraction = time_ns % 1'000'000'000U;
     // With nanosecond precision libpcap writes tv_usec as it is: nanoseconds.
     header.ts.tv_usec =
-        static_cast<suseconds_t>(stamps_ == precision::nano ? fraction : fraction / 1000U);
+        static_cast<suseconds_t>(stamps_ == stamp_precision::nano ? fraction : fraction / 1000U);
     header.caplen = static_cast<bpf_u_int32>(frame.size());
     header.len = static_cast<bpf_u_int32>(std::max(wire_length, frame.size()));
     // pcap_dump takes the dumper disguised as its callback's user pointer.
     pcap_dump(reinterpret_cast<u_char*>(dumper_.get()), &header, frame.data());
+}
+
+void capture_writer::copy(const pcap_pkthdr& record, const std::uint8_t* bytes) {
+    pcap_pkthdr header = record;
+    if (stamps_ == stamp_precision::micro) {
+        header.ts.tv_usec /= 1000;  // a file in microseconds was read with them times 1000
+    }
+    pcap_dump(reinterpret_cast<u_char*>(dumper_.get()), &header, bytes);
 }
 
 void capture_writer::finish() {

@@ -2,17 +2,18 @@
 // source and its destination selection, the receive loop and one of the five
 // processors, then the summary, as md_dump --read-capture runs them. Records
 // are formatted by the real file sink at the capture times and written to
-// /dev/null; the datagrams may also be recorded there.
+// /dev/null; the frames of the selected datagrams may also be copied there.
 //
 // Input: one byte of settings, then the bytes of the file. The settings'
 // low three bits pick the processor (modulo 5); bit 3 selects group
-// 239.255.0.1, bit 4 port 31000 (md_synth's defaults), bit 5 records, bit 6
+// 239.255.0.1, bit 4 port 31000 (md_synth's defaults), bit 5 copies frames, bit 6
 // writes JSON records.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "app/logging.hpp"
@@ -21,15 +22,6 @@
 #include "capture/capture_run.hpp"
 #include "processing/md_processors.hpp"
 #include "processor_pick.hpp"
-
-namespace {
-
-tarn::capture::capture_recorder& recorder() {
-    static tarn::capture::capture_recorder to_nowhere("/dev/null");
-    return to_nowhere;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) {
@@ -64,8 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         tarn::capture::capture_reader reader(file, "fuzz input");
-        tarn::capture::read_capture(*processor, reader, selection,
-                                    (settings & 0x20U) != 0 ? &recorder() : nullptr);
+        std::optional<tarn::capture::capture_recorder> copier;
+        if ((settings & 0x20U) != 0) {
+            copier.emplace("/dev/null", reader);
+        }
+        tarn::capture::read_capture(*processor, reader, selection, copier ? &*copier : nullptr);
     } catch (const std::runtime_error&) {
         // Not a capture, or no single destination: md_dump ends with status 1.
     }

@@ -14,12 +14,12 @@
 #include <memory>
 
 #include "json_check.hpp"
+#include "json_checking_sink.hpp"
 #include "md/catalogue.hpp"
 #include "md/header.hpp"
 #include "md/json_writer.hpp"
 #include "md/layout_printer.hpp"
 #include "md/message_filter.hpp"
-#include "null_logger.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/records.hpp"
 
@@ -61,7 +61,7 @@ void check_json(Members members) {
 void run_processor(byte_view message) {
     static tarn::md::full_display_processor_with_hb processor;
     for (const auto form : {tarn::records::form::text, tarn::records::form::json}) {
-        tarn::fuzz::use_null_logger(form);
+        tarn::fuzz::use_json_checking_sink(form);
         processor.records_.use_form(form);
         processor.counts_.clear();
         processor.errors_ = false;
@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    tarn::fuzz::use_null_logger(tarn::records::form::text);
+    tarn::fuzz::use_json_checking_sink(tarn::records::form::text);
     const auto printable = tarn::md::printable_messages();
     const std::size_t choice = (data[0] | (std::size_t{data[1]} << 8U)) % (printable.size() + 1);
     const std::size_t message_size = size - 2;

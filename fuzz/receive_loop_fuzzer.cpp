@@ -16,7 +16,7 @@
 
 #include "datagram_framing.hpp"
 #include "datagram_queue.hpp"
-#include "null_logger.hpp"
+#include "json_checking_sink.hpp"
 #include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/receive_loop.hpp"
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr unsigned processor_choices = 5;
     const auto form = (data[0] / processor_choices) % 2 == 1 ? tarn::records::form::json
                                                              : tarn::records::form::text;
-    tarn::fuzz::use_null_logger(form);
+    tarn::fuzz::use_json_checking_sink(form);
     processor->records_.use_form(form);
     // The smallest interval the command line accepts, so progress records
     // show up within a fuzz input.

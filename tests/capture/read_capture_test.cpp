@@ -58,8 +58,10 @@ testing::process_result read_capture(const std::string& capture,
     return testing::run_process(argv);
 }
 
-// Every link type md_replay reads, pcapng, and standard input lead to the
-// same records; message records carry the capture time, the summary not.
+// Every link type md_replay reads, pcapng, and standard input lead to the same
+// records; message records carry the capture time, the summary not. The chosen
+// frames are copied as captured, with the capture's link type, stamp precision
+// (pcapng: nanoseconds) and snapshot length.
 TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
     const std::vector<std::string> expected{
         "[I] " + testing::header_text(testing::order_add(1)),
@@ -79,19 +81,27 @@ TEST(ReadCapture, EveryLinkTypePcapngAndStandardInputGiveTheSameRecords) {
     for (const auto& v : variants) {
         SCOPED_TRACE(v.name);
         std::vector<captured> frames = session_frames("239.1.1.1", 5000);
+        frames.insert(frames.begin() + 1, session_frames("239.1.1.1", 5001).front());
         for (captured& frame : frames) {
             frame.bytes = testing::as_link(v.link, frame.bytes, v.tagged);
         }
-        const temporary file(v.name, v.name.starts_with("pcapng")
-                                         ? testing::pcapng_file(v.link, frames)
-                                         : testing::pcap_file(v.link, frames));
+        const bool micro = v.name == "vlan";
+        const std::uint32_t snapshot_length = micro ? 1518 : 65535;
+        const temporary file(v.name,
+                             v.name.starts_with("pcapng")
+                                 ? testing::pcapng_file(v.link, frames)
+                                 : testing::pcap_file(v.link, frames, !micro, snapshot_length));
+        const temporary cut(v.name + ".cut", "");
         const testing::process_result result =
             v.name == "stdin"
                 ? testing::run_process({"/bin/sh", "-c",
-                                        "TZ=UTC exec \"$0\" --read-capture - < \"$1\"",
-                                        MD_DUMP_BINARY, file.path})
-                : read_capture(file.path);
+                                        "TZ=UTC exec \"$0\" --read-capture - --port 5000 "
+                                        "--write-capture \"$2\" < \"$1\"",
+                                        MD_DUMP_BINARY, file.path, cut.path})
+                : read_capture(file.path, {"--port", "5000", "--write-capture", cut.path});
         EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(testing::read_file(cut.path),
+                  testing::pcap_file(v.link, {frames[0], frames[2]}, !micro, snapshot_length));
         EXPECT_EQ(records_after_start(result.out), expected);
         const std::vector<std::string> lines = testing::split_lines(result.out);
         ASSERT_EQ(lines.size(), 6U);

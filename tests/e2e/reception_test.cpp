@@ -3,18 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/version.hpp"
 #include "dump_session.hpp"
-#include "md/catalogue.hpp"
-#include "md/enum_to_description.hpp"
 #include "messages.hpp"
 
 namespace tarn {
@@ -22,72 +19,73 @@ namespace {
 
 using testing::bytes_of;
 
-// A session in every mode: every printable type twice with heartbeats
-// between them, a gap, a resend, an unknown type, then the end of the
-// technical session and a message after it that is never shown, all packed
-// into datagrams of up to 1400 bytes that cut messages apart.
-TEST(Reception, EveryModeOverASessionOfEveryType) {
-    std::vector<std::pair<std::uint32_t, md::message_builder>> session;  // seq_num 0: heartbeat
-    for (int round = 0; round < 2; ++round) {
-        for (const md::catalogue_entry& entry : md::printable_messages()) {
-            md::message_builder m(entry.type, *entry.body);
-            // Some non-zero body bytes, the same pattern for every type.
-            for (std::size_t at = md::body_offset; at < entry.body->size; at += 7) {
-                m.put<std::uint8_t>(at, static_cast<std::uint8_t>(at));
-            }
-            session.emplace_back(session.size() / 2 + 1, m);
-            session.emplace_back(0, testing::heartbeat());
-        }
-    }
-    const auto seq = static_cast<std::uint32_t>(session.size() / 2);  // the last so far
-    session.emplace_back(seq + 3, md::message_builder(md::MsgType{999}, 60));
-    session.emplace_back(seq + 2, testing::order_add(seq + 2));
-    session.emplace_back(seq + 4, testing::end_of_session(seq + 4));
-    session.emplace_back(seq + 5, testing::order_add(seq + 5));
+// The text of a header that is zero but for its length, its type (code and
+// name), its sequence number and its time stamp, `seq` nanoseconds after
+// 2023-11-14 22:13:20.
+std::string header(std::size_t length, const std::string& type, std::uint32_t seq) {
+    const std::string ns = (seq < 10 ? "0" : "") + std::to_string(seq);
+    return "length=" + std::to_string(length) + "|MsgType=" + type +
+           "|version=0|seqNum=" + std::to_string(seq) + "|timestamp=17000000000000000" + ns +
+           "(2023-11-14T22:13:20.0000000" + ns +
+           ")|sourceTimestamp=0(1970-01-01T00:00:00.000000000)|isEncrypted=0"
+           "|encryptionOffset=0|encryptionKeyId=0|sessionId=0|streamId=0|";
+}
+
+// A session in every mode: orders 1 and 2 with a heartbeat between them, a
+// gap, a resend, an unknown type, then the end of the technical session and
+// an order after it that is never shown, in datagrams of 100 bytes that cut
+// messages apart. The texts of every type are checked without a network.
+TEST(Reception, EveryModeOverOneSession) {
+    std::vector<md::message_builder> session{
+        testing::order_add(1), testing::heartbeat(),
+        testing::order_add(2), md::message_builder(md::MsgType{999}, 60).seq_num(5),
+        testing::order_add(3), testing::end_of_session(6),
+        testing::order_add(7)};
     std::string stream;
-    for (auto& [seq_num, m] : session) {
-        m.seq_num(seq_num).timestamp(1700000000000000000ULL + seq_num);
-        stream += bytes_of(m);
+    for (md::message_builder& m : session) {
+        const std::uint32_t seq = testing::view_of(m).load<std::uint32_t>(md::seq_num_offset);
+        stream += bytes_of(m.timestamp(1700000000000000000ULL + seq));
     }
     std::vector<std::string> datagrams;
-    for (std::size_t at = 0; at < stream.size(); at += 1400) {
-        datagrams.push_back(stream.substr(at, 1400));
+    for (std::size_t at = 0; at < stream.size(); at += 100) {
+        datagrams.push_back(stream.substr(at, 100));
     }
-    const std::string gap = "[E] Out of sync message. Expected seqNum " + std::to_string(seq + 1) +
-                            ", received seqNum " + std::to_string(seq + 3) + ", 2 messages lost";
-    const std::string resend = "[E] Resend of message with seqNum " + std::to_string(seq + 2) +
-                               ", expected seqNum " + std::to_string(seq + 4);
-    const std::vector<std::vector<std::string>> modes = {
-        {}, {"--hb"}, {"--full-dump"}, {"--full-dump", "--hb"}, {"--check-seq", "--every", "0"}};
-    for (const auto& options : modes) {
-        const auto has = [&](const char* option) {
-            return std::find(options.begin(), options.end(), option) != options.end();
-        };
-        std::vector<std::string> expected;
-        std::map<md::MsgType, std::size_t> counts;
-        for (const auto& [seq_num, m] : session) {
-            expected.insert(expected.end(), seq_num == seq + 3 ? 1 : 0, gap);
-            expected.insert(expected.end(), seq_num == seq + 2 ? 1 : 0, resend);
-            const auto type = testing::view_of(m).load<md::MsgType>(md::msg_type_offset);
-            if (has("--check-seq") || seq_num == seq + 5 || (seq_num == 0 && !has("--hb"))) {
-                continue;
-            }
-            const bool printable = seq_num != 0 && has("--full-dump");
-            expected.push_back(!printable ? "[I] " + testing::header_text(m)
-                               : md::find_layout(type) == nullptr
-                                   ? "[W] Unknown message " + testing::header_text(m)
-                                   : "[I] " + testing::full_text(m));
-            counts[type] += printable ? 1 : 0;
-        }
-        expected.insert(expected.end(), {"[W] There were some errors.",
-                                         "[I] " + std::to_string(seq + 3) + " messages received",
-                                         "[W] 2 messages lost"});
-        for (const auto& [type, count] : counts) {
-            std::string name(md::enum_to_description::instance().describe(type));
-            name.resize(40, ' ');
-            expected.insert(expected.end(), count != 0 ? 1 : 0,
-                            "[I] " + name + std::string(20, ' ') + std::to_string(count));
-        }
+    const auto order = [](std::uint32_t seq, bool full = false) {
+        return "[I] " + header(72, "9(OrderAdd)", seq) +
+               (full ? "|publicOrderId=" + std::to_string(1000 + seq) +
+                           "|instrumentId=7|side=0(0)|price=0|quantity=0|mmQuote=0"
+                     : "");
+    };
+    const std::string heartbeat = "[I] " + header(42, "1(Heartbeat)", 0);
+    const std::string gap =
+        "[E] Out of sync message. Expected seqNum 3, received seqNum 5, 2 messages lost";
+    const std::string resend = "[E] Resend of message with seqNum 3, expected seqNum 6";
+    const std::vector<std::string> summary{"[W] There were some errors.", "[I] 5 messages received",
+                                           "[W] 2 messages lost"};
+    const std::string status = "[I] " + header(55, "23(TradingSessionStatus)", 6);
+    const std::string unknown = header(60, "999(999)", 5);
+    const std::vector<std::string> header_lines{order(1), order(2), gap,   "[I] " + unknown,
+                                                resend,   order(3), status};
+    const std::string end_text =
+        "|marketId=XPAR|marketStructureId=0|tradingSessionEvent=3(EndOfTechnicalSession)|date=0";
+    const std::vector<std::string> full_lines{
+        order(1, true), order(2, true),   gap, "[W] Unknown message " + unknown, resend,
+        order(3, true), status + end_text};
+    // After the summary of a full display, what it showed of each type.
+    const std::vector<std::string> shown{"[I] OrderAdd" + std::string(52, ' ') + "3",
+                                         "[I] TradingSessionStatus" + std::string(40, ' ') + "1",
+                                         "[I] 999" + std::string(57, ' ') + "1"};
+    for (const auto& [options, lines, full, heartbeats] :
+         std::vector<std::tuple<std::vector<std::string>, std::vector<std::string>, bool, bool>>{
+             {{}, header_lines, false, false},
+             {{"--hb"}, header_lines, false, true},
+             {{"--full-dump"}, full_lines, true, false},
+             {{"--full-dump", "--hb"}, full_lines, true, true},
+             {{"--check-seq", "--every", "0"}, {gap, resend}, false, false}}) {
+        std::vector<std::string> expected = lines;
+        expected.insert(expected.begin() + 1, heartbeats ? 1 : 0, heartbeat);
+        expected.insert(expected.end(), summary.begin(), summary.end());
+        expected.insert(expected.end(), full ? shown.begin() : shown.end(), shown.end());
         EXPECT_EQ(
             testing::records_after_start(testing::dump_session::clean_run(options, datagrams)),
             expected)

@@ -48,13 +48,14 @@ inline std::string lengths(const captured& f) {
                   static_cast<u32>(f.wire_length != 0 ? f.wire_length : f.bytes.size()));
 }
 
-// A classic pcap file with nanosecond time stamps.
-inline std::string pcap_file(u16 link, const std::vector<captured>& frames) {
-    std::string file =
-        fields(u32{0xA1B23C4D}, u16{2}, u16{4}, u32{0}, u32{0}, u32{65535}, u32{link});
+// A classic pcap file with nanosecond time stamps, or microsecond ones.
+inline std::string pcap_file(u16 link, const std::vector<captured>& frames, bool nano = true,
+                             u32 snapshot_length = 65535) {
+    std::string file = fields(nano ? u32{0xA1B23C4D} : u32{0xA1B2C3D4}, u16{2}, u16{4}, u32{0},
+                              u32{0}, snapshot_length, u32{link});
     for (const captured& f : frames) {
         file.append(fields(static_cast<u32>(f.time_ns / 1'000'000'000),
-                           static_cast<u32>(f.time_ns % 1'000'000'000)))
+                           static_cast<u32>(f.time_ns % 1'000'000'000 / (nano ? 1 : 1000))))
             .append(lengths(f))
             .append(f.bytes.begin(), f.bytes.end());
     }

@@ -102,12 +102,12 @@ int run(int argc, char** argv) {
     const std::uint8_t ttl =
         options.count("ttl") != 0 ? options["ttl"].as<strict_unsigned<std::uint8_t>>().value : 1;
     const tarn::replay::pacing pace = pacing_from(options);
-    tarn::replay::capture_filter filter;
+    tarn::capture::destination_selection selection;
     if (options.count("only-group") != 0) {
-        filter.group = tarn::capture::parse_ipv4(options["only-group"].as<std::string>());
+        selection.group = tarn::capture::parse_ipv4(options["only-group"].as<std::string>());
     }
     if (options.count("only-port") != 0) {
-        filter.port = options["only-port"].as<strict_unsigned<std::uint16_t>>().value;
+        selection.port = options["only-port"].as<strict_unsigned<std::uint16_t>>().value;
     }
 
     tarn::capture::capture_reader reader(capture);
@@ -115,7 +115,7 @@ int run(int argc, char** argv) {
     tarn::replay::replay_counts counts;
     try {
         tarn::replay::replay_capture(
-            reader, filter, pace,
+            reader, selection, pace,
             [&sender](std::span<const std::uint8_t> payload) { sender.send(payload); }, counts);
     } catch (...) {
         std::cout << "md_replay: " << counts.text() << std::endl;

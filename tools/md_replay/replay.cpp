@@ -24,8 +24,9 @@ std::string replay_counts::text() const {
     return line;
 }
 
-void replay_capture(capture::capture_reader& reader, const capture_filter& filter,
-                    const pacing& pace, const payload_sender& send, replay_counts& counts) {
+void replay_capture(capture::capture_reader& reader,
+                    const capture::destination_selection& selection, const pacing& pace,
+                    const payload_sender& send, replay_counts& counts) {
     using clock = std::chrono::steady_clock;
     const clock::time_point start = clock::now();
     std::optional<std::uint64_t> first_time;
@@ -47,8 +48,7 @@ void replay_capture(capture::capture_reader& reader, const capture_filter& filte
                 ++counts.cut;
                 continue;
         }
-        if ((filter.group && *filter.group != content.destination) ||
-            (filter.port && *filter.port != content.destination_port)) {
+        if (!selection.matches({content.destination, content.destination_port})) {
             ++counts.other_destination;
             continue;
         }

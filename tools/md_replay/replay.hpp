@@ -2,21 +2,14 @@
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
 
 #include "capture/capture_reader.hpp"
+#include "capture/destination_selection.hpp"
 #include "pacing.hpp"
 
 namespace tarn::replay {
-
-// Which datagrams of the capture are sent: those to this group and this port
-// when given.
-struct capture_filter {
-    std::optional<capture::ipv4_address> group;
-    std::optional<std::uint16_t> port;
-};
 
 // What a replay did, kept up to date as it goes, so a failure can still
 // report what was sent before it.
@@ -35,10 +28,11 @@ struct replay_counts {
 
 using payload_sender = std::function<void(std::span<const std::uint8_t>)>;
 
-// Sends the UDP payloads of the capture that pass the filter, in capture
-// order, each at its due time. Exceptions of the reader and the sender pass
-// through.
-void replay_capture(capture::capture_reader& reader, const capture_filter& filter,
-                    const pacing& pace, const payload_sender& send, replay_counts& counts);
+// Sends the UDP payloads of the capture to the selected destination, in
+// capture order, each at its due time. Exceptions of the reader and the
+// sender pass through.
+void replay_capture(capture::capture_reader& reader,
+                    const capture::destination_selection& selection, const pacing& pace,
+                    const payload_sender& send, replay_counts& counts);
 
 }  // namespace tarn::replay

@@ -18,7 +18,7 @@ namespace tarn::fuzz {
 // Drops every record once the logger has formatted it in full, as a real run
 // formats it. A record of the JSON form must make a valid JSON object: one
 // that does not is a finding.
-class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
+class json_checking_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   public:
     void expect(records::form form) { json_ = form == records::form::json; }
 
@@ -41,8 +41,8 @@ class checking_sink final : public spdlog::sinks::base_sink<spdlog::details::nul
 
 // Puts a logger with that sink into the process-wide slot, checking records
 // of `form` from now on.
-inline void use_null_logger(records::form form) {
-    static const auto sink = std::make_shared<checking_sink>();
+inline void use_json_checking_sink(records::form form) {
+    static const auto sink = std::make_shared<json_checking_sink>();
     sink->expect(form);
     if (!get_logger()) {
         get_logger() = std::make_shared<spdlog::logger>("md_dump_logger", sink);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <numeric>
@@ -64,10 +65,11 @@ TEST(LogReopen, EveryRecordOnceAcrossRenames) {
     dump.send(bytes_of(testing::end_of_session(1501)));
     const auto [result, last] = dump.finish();
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.err,
-              "Log file not reopened, its records go on to the file open before: Failed opening "
-              "file " +
-                  log + " for writing: Is a directory\n");
+    // Once, from the failed reopen; the reason is the C library's.
+    EXPECT_TRUE(result.err.starts_with(
+        "Log file not reopened, its records go on to the file open before: "))
+        << result.err;
+    EXPECT_EQ(std::ranges::count(result.err, '\n'), 1) << result.err;
 
     const std::regex order_line(R"(\[I\] length=72\|MsgType=9\(OrderAdd\)\|.*\|seqNum=(\d+)\|.*)");
     std::vector<std::uint32_t> seqs;

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "app/log_reopen.hpp"
 #include "app/logging.hpp"
 #include "app/options.hpp"
 #include "app/processor_choice.hpp"
@@ -147,6 +148,7 @@ void application::init() {
 
 int application::run() {
     install_stop_handlers();
+    install_log_reopen_handler();
     int status = 0;
     if (capture_) {
         // The log went through one buffer: flushed at the end, and before a

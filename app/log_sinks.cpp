@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/log_reopen.hpp"
+
 namespace tarn {
 
 namespace {
@@ -20,17 +22,41 @@ spdlog::file_event_handlers buffer_setting(std::vector<char>& buffer) {
 }  // namespace
 
 file_sink::file_sink(const std::string& file_name, std::size_t buffer_size)
-    : buffer_(buffer_size), file_(buffer_setting(buffer_)) {
-    file_.open(file_name, false);
+    : buffer_(buffer_size),
+      file_(std::make_unique<spdlog::details::file_helper>(buffer_setting(buffer_))) {
+    file_->open(file_name, false);
 }
 
 void file_sink::sink_it_(const spdlog::details::log_msg& message) {
+    if (log_reopen_requested().load(std::memory_order_relaxed)) [[unlikely]] {
+        reopen();
+    }
     formatted_.clear();
     formatter_->format(message, formatted_);
-    file_.write(formatted_);
+    file_->write(formatted_);
 }
 
-void file_sink::flush_() { file_.flush(); }
+void file_sink::flush_() { file_->flush(); }
+
+// Everything written so far reaches the file open before; the new one is
+// opened before the old one is closed, so a failure leaves the old in use.
+void file_sink::reopen() {
+    log_reopen_requested().store(false);
+    file_->flush();
+    spare_buffer_.resize(buffer_.size());
+    auto reopened = std::make_unique<spdlog::details::file_helper>(buffer_setting(spare_buffer_));
+    try {
+        reopened->open(file_->filename(), false);
+    } catch (const spdlog::spdlog_ex& failure) {
+        spdlog::fmt_lib::print(stderr,
+                               "Log file not reopened, its records go on to the file open "
+                               "before: {}\n",
+                               failure.what());
+        return;
+    }
+    file_ = std::move(reopened);
+    buffer_.swap(spare_buffer_);
+}
 
 void stdout_sink::sink_it_(const spdlog::details::log_msg& message) {
     formatted_.clear();

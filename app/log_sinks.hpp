@@ -4,6 +4,7 @@
 #include <spdlog/details/null_mutex.h>
 #include <spdlog/sinks/base_sink.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ namespace tarn {
 
 // Appends to a file, creating it and missing folders; flushes when asked.
 // The file's buffer has the C library's size, or `buffer_size` when given.
+// After SIGHUP (app/log_reopen.hpp) the next record goes to a file opened
+// anew by the same name; where that cannot be opened, the records go on to
+// the file open before.
 class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mutex> {
   public:
     explicit file_sink(const std::string& file_name, std::size_t buffer_size = 0);
@@ -26,8 +30,14 @@ class file_sink final : public spdlog::sinks::base_sink<spdlog::details::null_mu
     void flush_() override;
 
   private:
-    std::vector<char> buffer_;  // declared first: the file writes into it until it is closed
-    spdlog::details::file_helper file_;
+    void reopen();
+
+    // Declared first: the file writes into its buffer until it is closed. A
+    // reopened file gets the spare, as the file before it is closed after
+    // the new one opened; then the two change places.
+    std::vector<char> buffer_;
+    std::vector<char> spare_buffer_;
+    std::unique_ptr<spdlog::details::file_helper> file_;
     spdlog::memory_buf_t formatted_;
 };
 

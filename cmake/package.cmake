@@ -1,5 +1,7 @@
 # The Debian package md-dump: the three programs and their manual pages, with
-# the package's copyright and changelog. `cpack` in the build folder (or
+# the package's copyright and changelog, and what runs md_dump as a service:
+# the systemd unit, an example of its configuration, the logrotate snippet
+# and the Prometheus alert rules with their tests. `cpack` in the build folder (or
 # scripts/package) writes md-dump_<version>_<architecture>.deb. Its Depends are
 # computed from the binaries by dpkg-shlibdeps, so they name exactly the
 # runtime libraries the build linked against.
@@ -18,6 +20,22 @@ execute_process(COMMAND ${GZIP} -9 -n -c ${changelog}
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/copyright
               ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${debian_docs} COMPONENT debian EXCLUDE_FROM_ALL)
+
+# The service's files go into the package only, not into a plain `cmake
+# --install`: they name the package's paths, /usr/bin/md_dump and /etc. The
+# two in /etc are the administrator's to edit: conffiles.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/systemd/md_dump@.service
+        DESTINATION lib/systemd/system COMPONENT service EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/systemd/example.conf
+        DESTINATION /etc/md_dump COMPONENT service EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/logrotate/md_dump
+        DESTINATION /etc/logrotate.d COMPONENT service EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/prometheus/md_dump.rules.yml
+              ${CMAKE_CURRENT_SOURCE_DIR}/packaging/prometheus/md_dump.rules.test.yml
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/md_dump/prometheus COMPONENT service EXCLUDE_FROM_ALL)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles
+     "/etc/logrotate.d/md_dump\n/etc/md_dump/example.conf\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/debian/conffiles)
 
 # cpack packages what is built rather than building every target first (the
 # tests, benchmarks and fuzz targets are not in the package).
@@ -47,5 +65,5 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 # One package of both components.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
-set(CPACK_COMPONENTS_ALL programs debian)
+set(CPACK_COMPONENTS_ALL programs debian service)
 include(CPack)

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,6 +26,18 @@ inline std::string orders(std::uint32_t first, std::uint32_t last) {
         bytes += bytes_of(order_add(seq));
     }
     return bytes;
+}
+
+// Polls until `ready()` holds; false after 10 seconds.
+template <class Ready>
+bool eventually(Ready ready) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (; !ready(); std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // One run of the built md_dump joined to the test group (the test fails
@@ -55,6 +68,7 @@ class dump_session {
 
     void send(std::string_view datagram) { sender_.send(datagram); }
     background_process& process() { return *process_; }
+    const std::string& log_path() const { return log_path_; }
 
     // The log's lines after their prefixes, as far as written.
     std::vector<std::string> log_so_far() const { return log_messages(read_file(log_path_)); }

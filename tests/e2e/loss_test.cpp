@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "dump_session.hpp"
@@ -22,6 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::bytes_of;
+using testing::eventually;
 using testing::order_add;
 using testing::orders;
 
@@ -34,18 +34,6 @@ std::uint64_t now_ns() {
 std::uint64_t number(std::string text) {
     std::erase(text, '\'');
     return std::stoull(text);
-}
-
-// Polls until `ready()` holds; false after 10 seconds.
-template <class Ready>
-bool eventually(Ready ready) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    for (; !ready(); std::this_thread::sleep_for(1ms)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Whether md_dump's socket has nothing queued, as /proc/net/udp shows it:

@@ -1,19 +1,12 @@
 #include "processing/interval_statistics.hpp"
 
 #include <algorithm>
-#include <ctime>
+
+#include "processing/system_time.hpp"
 
 namespace tarn {
 
 namespace {
-
-std::uint64_t system_time_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    constexpr std::uint64_t per_second = 1'000'000'000;
-    return static_cast<std::uint64_t>(now.tv_sec) * per_second +
-           static_cast<std::uint64_t>(now.tv_nsec);
-}
 
 std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
     if (histogram.count() == 0) {

@@ -11,17 +11,11 @@
 #include "block_fields.hpp"
 #include "isin.hpp"
 #include "md/layouts/index_messages.hpp"
+#include "wire_types.hpp"
 
 namespace tarn::synth {
 
 namespace {
-
-using md::MsgType;
-using u8 = std::uint8_t;
-using u16 = std::uint16_t;
-using u32 = std::uint32_t;
-using u64 = std::uint64_t;
-using i64 = std::int64_t;
 
 struct tick_band {
     i64 lower_bound;
@@ -36,19 +30,8 @@ constexpr std::array<tick_band, 6> tick_table{{
     {100 * price_scale, 500},
 }};
 
-// The wire values of the enumerations these messages use.
-namespace value {
-constexpr u8 equity = 1, fixed_income = 2, index = 5, structured_product = 7;
-constexpr u8 share = 1, corporate_firm_bond = 13, option_warrants = 32, price_index = 46,
-             total_return_index = 47;
-constexpr u8 price = 1, percentage = 2, not_applicable = 1, isin = 2;
-constexpr u8 clob = 2, hybrid = 4;
-constexpr u8 constant = 2, indexed = 5, regulation_s = 2, cash_settlement = 2, call = 2, euro = 2,
-             exercise_na = 3, active = 1, leverage_yes = 2, leverage_no = 3;
-constexpr u8 closed = 1;
-constexpr u8 trade_collar = 1, order_collar = 2;
-constexpr u8 continuous_publication = 1, index_underlying_index = 1;
-}  // namespace value
+constexpr u8 trade_collar = wire_value<md::CollarMode>("TradePriceCollar");
+constexpr u8 order_collar = wire_value<md::CollarMode>("OrderPriceCollar");
 
 constexpr u16 france = 250, netherlands = 528, portugal = 620, germany = 276;
 
@@ -93,7 +76,9 @@ md::message_builder market_structure(u32 id, u32 parent, std::string_view name, 
 
 md::message_builder collar_table(u32 id, u8 mode, i64 percent) {
     md::message_builder m(MsgType::CollarTableEntry);
-    m.set("collarTableId", id).set("collarMode", mode).set("collarExpression", value::percentage);
+    m.set("collarTableId", id)
+        .set("collarMode", mode)
+        .set("collarExpression", wire_value<md::CollarExpression>("AbsoluteValue"));
     m.set("collarLowerBound", i64{0}).set("collarValue", percent * price_scale);
     m.set("collarLowerBid", -percent * price_scale).set("collarUpperBid", percent * price_scale);
     m.set("collarUpperAsk", percent * price_scale).set("collarLowerAsk", -percent * price_scale);
@@ -122,7 +107,7 @@ md::message_builder instrument(const listed_instrument& i) {
         .set("currency", euro)
         .set("icebergMinValue", i64{10'000} * price_scale)
         .set("lotSize", u32{1})
-        .set("priceExpressionType", value::price)
+        .set("priceExpressionType", wire_value<md::PriceExpressionType>("Price"))
         .set("calendarId", calendar_id)
         .set("marketStructureId", i.market_structure_id)
         .set("tickTableId", tick_table_id)
@@ -130,20 +115,20 @@ md::message_builder instrument(const listed_instrument& i) {
         .set("tradingScheduleId", trading_schedule_id)
         .set_text("description", i.name)
         .set_text("mic", venue_mic)
-        .set("nominalValueType", value::not_applicable)
+        .set("nominalValueType", wire_value<md::NominalValueType>("NotApplicable"))
         .set("multiplier", i64{1})
         .set("strikePriceCurrency", euro)
         .set_text("productIdentification", i.isin)
-        .set("productIdentificationType", value::isin)
+        .set("productIdentificationType", isin_type)
         .set("settlementCalendarId", calendar_id)
-        .set("bondCouponType", value::not_applicable)
+        .set("bondCouponType", wire_value<md::BondCouponType>("NotApplicable"))
         .set("preTradeCheckMinPrice", i.reference_price / 2)
         .set("preTradeCheckMaxPrice", i.reference_price * 2)
         .set("preTradeCheckMinQuantity", u64{1})
         .set("preTradeCheckMaxQuantity", u64{1'000'000})
         .set("preTradeCheckMaxValue", i64{50'000'000} * price_scale)
         .set("liquidity", u8{1})
-        .set("marketModelType", value::clob)
+        .set("marketModelType", wire_value<md::MarketModelType>("CLOB"))
         .set_text("issuer", i.issuer)
         .set("issuerRegCountry", i.country)
         .set_text("productCode", i.code)
@@ -151,18 +136,18 @@ md::message_builder instrument(const listed_instrument& i) {
         .set_text("fisn", i.fisn)
         .set("issueSize", i.issue_size)
         .set("nominalCurrency", euro)
-        .set("usIndicator", value::regulation_s)
+        .set("usIndicator", wire_value<md::UsIndicator>("RegulationS"))
         .set("versionNumber", u8{1})
-        .set("settlementType", value::not_applicable)
-        .set("optionType", value::not_applicable)
-        .set("exerciseType", value::exercise_na)
+        .set("settlementType", wire_value<md::SettlementType>("NotApplicable"))
+        .set("optionType", wire_value<md::OptionType>("NotApplicable"))
+        .set("exerciseType", wire_value<md::ExerciseType>("NA"))
         .set_text("productName", i.name)
         .set("referencePrice", i.reference_price)
-        .set("status", value::active)
+        .set("status", wire_value<md::InstrumentStatus>("Active"))
         .set("initialPhaseId", static_cast<u32>(phase::opening_call))
         .set("thresholdMax", i.reference_price + i.reference_price / 2)
         .set("thresholdMin", i.reference_price / 2)
-        .set("isLeverage", value::leverage_no);
+        .set("isLeverage", wire_value<md::IsLeverage>("No"));
     return m;
 }
 
@@ -171,24 +156,24 @@ std::vector<md::message_builder> instruments(const reference_data& data, const s
     std::transform(data.shares.begin(), data.shares.end(), std::back_inserter(out), instrument);
 
     md::message_builder bond = instrument(data.bond);
-    bond.set("priceExpressionType", value::percentage)
+    bond.set("priceExpressionType", wire_value<md::PriceExpressionType>("Percentage"))
         .set("lastTradingDate", u32{20330314})
         .set("nominalValue", i64{1'000} * price_scale)
-        .set("nominalValueType", value::constant)
-        .set("bondCouponType", value::indexed)
+        .set("nominalValueType", wire_value<md::NominalValueType>("Constant"))
+        .set("bondCouponType", wire_value<md::BondCouponType>("Indexed"))
         .set("accruedInterestValue", i64{41'250});
     out.push_back(bond);
 
     md::message_builder warrant = instrument(data.warrant);
     warrant.set("lastTradingDate", static_cast<u32>(date.year() + 1) * 10000 + 617)
         .set("expiryDate", static_cast<u32>(date.year() + 1) * 10000 + 619)
-        .set("marketModelType", value::hybrid)
+        .set("marketModelType", wire_value<md::MarketModelType>("HYBRID"))
         .set("multiplier", i64{1'000})  // ten warrants for one share
         .set("strikePrice", i64{60} * price_scale)
-        .set("settlementType", value::cash_settlement)
-        .set("optionType", value::call)
-        .set("exerciseType", value::euro)
-        .set("isLeverage", value::leverage_yes)
+        .set("settlementType", wire_value<md::SettlementType>("CashSettlement"))
+        .set("optionType", wire_value<md::OptionType>("Call"))
+        .set("exerciseType", wire_value<md::ExerciseType>("EURO"))
+        .set("isLeverage", wire_value<md::IsLeverage>("Yes"))
         .set_text("kid", "https://kid.example.com/" + data.warrant.isin)
         .set("kidIssueDate", date.number() - 10000)  // a year before
         .set("valueAtRisk", u8{6})
@@ -197,7 +182,9 @@ std::vector<md::message_builder> instruments(const reference_data& data, const s
 
     for (const listed_instrument* index : {&data.price_index, &data.total_return_index}) {
         md::message_builder m = instrument(*index);
-        m.set("priceExpressionType", u8{3}).set("lotSize", u32{0}).set("liquidity", u8{0});
+        m.set("priceExpressionType", wire_value<md::PriceExpressionType>("NotApplicable"))
+            .set("lotSize", u32{0})
+            .set("liquidity", u8{0});
         m.set("referenceInstrumentId", index == &data.total_return_index ? data.price_index.id : 0);
         out.push_back(m);
     }
@@ -215,9 +202,9 @@ md::message_builder index_params(const reference_data& data, const listed_instru
         .set("indexBaseDate", u32{20091231})
         .set("correctionCoefficient", price_scale)
         .set("numOfComponents", static_cast<u16>(data.shares.size()))
-        .set("indexPublicationSchedule", value::continuous_publication)
-        .set("indexType", u8{1})
-        .set("presenceFlags", u8{0})
+        .set("indexPublicationSchedule", wire_value<md::IndexPublicationSchedule>("Continuous"))
+        .set("indexType", wire_value<md::IndexType>("W"))
+        .set("presenceFlags", wire_value<md::IndexParamsPresenceFlags>("None"))
         .set("publicationOrder", order)
         .set("currency", euro)
         .set("dateValidity", date.number());
@@ -227,7 +214,7 @@ md::message_builder index_params(const reference_data& data, const listed_instru
         const std::size_t element = list + 1;
         set_isin_in(m, element, data.price_index.isin);
         set_in(m, element, md::index_underlying_layout, "indexUnderlyingType",
-               value::index_underlying_index);
+               wire_value<md::IndexUnderlyingType>("Index"));
     }
     return m;
 }
@@ -237,15 +224,15 @@ md::message_builder index_params(const reference_data& data, const listed_instru
 std::uint8_t phase_type(phase p) {
     switch (p) {
         case phase::opening_call:
-            return 4;  // AuctionOpening
+            return wire_value<md::TradingPhaseType>("AuctionOpening");
         case phase::continuous:
-            return 1;  // ContinuousPriceTime
+            return wire_value<md::TradingPhaseType>("ContinuousPriceTime");
         case phase::closing_call:
-            return 8;  // AuctionClosing
+            return wire_value<md::TradingPhaseType>("AuctionClosing");
         case phase::trading_at_last:
-            return 3;  // ContinuousLastAuctionTime
+            return wire_value<md::TradingPhaseType>("ContinuousLastAuctionTime");
         case phase::closed:
-            return 6;  // NoTradingClosed
+            return wire_value<md::TradingPhaseType>("NoTradingClosed");
     }
     throw std::logic_error("no such phase");
 }
@@ -283,8 +270,8 @@ reference_data make_reference_data(random_source& random) {
         share.code = c.code;
         share.cfi = "ESVUFR";
         share.fisn = upper(std::string(c.name).substr(0, std::string(c.name).rfind(' '))) + "/SH";
-        share.product_type = value::equity;
-        share.product_subtype = value::share;
+        share.product_type = wire_value<md::ProductType>("Equity");
+        share.product_subtype = wire_value<md::ProductSubtype>("Share");
         share.country = c.country;
         share.market_structure_id = 2;
         share.reference_price = on_tick(static_cast<i64>(random.between(8, 90)) * price_scale +
@@ -304,8 +291,8 @@ reference_data make_reference_data(random_source& random) {
     bond.code = "AUBR33";
     bond.cfi = "DBFNFR";
     bond.fisn = "AUBRAC ENERGIE/1.25 IL BD 20330315";
-    bond.product_type = value::fixed_income;
-    bond.product_subtype = value::corporate_firm_bond;
+    bond.product_type = wire_value<md::ProductType>("FixedIncome");
+    bond.product_subtype = wire_value<md::ProductSubtype>("CorporateFirmBond");
     bond.country = france;
     bond.market_structure_id = 3;
     bond.reference_price =
@@ -321,8 +308,8 @@ reference_data make_reference_data(random_source& random) {
     warrant.code = "RB60C";
     warrant.cfi = "RWSTCE";
     warrant.fisn = "BQ DU CAUSSE/CALL WT RHINEBROOK";
-    warrant.product_type = value::structured_product;
-    warrant.product_subtype = value::option_warrants;
+    warrant.product_type = wire_value<md::ProductType>("StructuredProduct");
+    warrant.product_subtype = wire_value<md::ProductSubtype>("OptionWarrants");
     warrant.country = france;
     warrant.market_structure_id = 4;
     warrant.reference_price = on_tick(static_cast<i64>(random.between(1'000, 25'000)));
@@ -348,8 +335,9 @@ reference_data make_reference_data(random_source& random) {
         index->code = total_return ? "SYN4TR" : "SYN4";
         index->cfi = "TIXXXX";
         index->fisn = total_return ? "SYNTHETIC FOUR/TR IDX" : "SYNTHETIC FOUR/IDX";
-        index->product_type = value::index;
-        index->product_subtype = total_return ? value::total_return_index : value::price_index;
+        index->product_type = wire_value<md::ProductType>("Index");
+        index->product_subtype = total_return ? wire_value<md::ProductSubtype>("TotalReturnIndex")
+                                              : wire_value<md::ProductSubtype>("PriceIndex");
         index->country = france;
         index->market_structure_id = 5;
         index->reference_price = index_value(data, references) * (total_return ? 2 : 1);
@@ -370,11 +358,15 @@ std::int64_t index_value(const reference_data& data, const std::vector<std::int6
 std::vector<md::message_builder> reference_messages(const reference_data& data,
                                                     const session_date& date) {
     std::vector<md::message_builder> out;
-    out.push_back(market_structure(market_id, 0, "Tarn Synthetic Market", value::not_applicable));
-    out.push_back(market_structure(2, market_id, "Shares", value::clob));
-    out.push_back(market_structure(3, market_id, "Bonds", value::clob));
-    out.push_back(market_structure(4, market_id, "Warrants and Certificates", value::hybrid));
-    out.push_back(market_structure(5, market_id, "Indices", value::not_applicable));
+    out.push_back(market_structure(market_id, 0, "Tarn Synthetic Market",
+                                   wire_value<md::MarketModelType>("NotApplicable")));
+    out.push_back(
+        market_structure(2, market_id, "Shares", wire_value<md::MarketModelType>("CLOB")));
+    out.push_back(market_structure(3, market_id, "Bonds", wire_value<md::MarketModelType>("CLOB")));
+    out.push_back(market_structure(4, market_id, "Warrants and Certificates",
+                                   wire_value<md::MarketModelType>("HYBRID")));
+    out.push_back(market_structure(5, market_id, "Indices",
+                                   wire_value<md::MarketModelType>("NotApplicable")));
 
     for (const tick_band& band : tick_table) {
         md::message_builder m(MsgType::TickTableEntry);
@@ -393,14 +385,14 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
         md::message_builder m(MsgType::CalendarException);
         m.set("calendarId", calendar_id)
             .set("calendarExceptionDate", static_cast<u32>(date.year()) * 10000 + month_day)
-            .set("calendarExceptionType", value::closed);
+            .set("calendarExceptionType", wire_value<md::CalendarExceptionType>("Closed"));
         out.push_back(m);
     }
 
-    out.push_back(collar_table(1, value::order_collar, 50));  // static order collar
-    out.push_back(collar_table(2, value::order_collar, 10));  // dynamic order collar
-    out.push_back(collar_table(3, value::trade_collar, 10));  // static trade collar
-    out.push_back(collar_table(4, value::trade_collar, 5));   // dynamic trade collar
+    out.push_back(collar_table(1, order_collar, 50));  // static order collar
+    out.push_back(collar_table(2, order_collar, 10));  // dynamic order collar
+    out.push_back(collar_table(3, trade_collar, 10));  // static trade collar
+    out.push_back(collar_table(4, trade_collar, 5));   // dynamic trade collar
     md::message_builder group(MsgType::CollarGroup);
     group.set("id", collar_group_id)
         .set("orderStaticCollarTableId", u32{1})
@@ -419,7 +411,7 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
     md::message_builder underlying(MsgType::ExternalUnderlying);
     underlying.set("externalUnderlyingId", u32{1})
         .set_text("productIdentification", data.warrant_underlying_isin)
-        .set("productIdentificationType", value::isin)
+        .set("productIdentificationType", isin_type)
         .set_text("productCode", "RBCH")
         .set_text("productName", "Rhinebrook Chemie AG")
         .set_text("mic", "XEXT")
@@ -454,7 +446,8 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
         md::message_builder entry(MsgType::IndexPortfolioEntry);
         entry.set("id", static_cast<u32>(i + 1))
             .set("indexId", data.price_index.id)
-            .set("presenceFlags", u8{1})
+            .set("presenceFlags",
+                 wire_value<md::IndexPortfolioEntryPresenceFlags>("HasInstrumentId"))
             .set("instrumentId", share.id)
             .set_text("mic", venue_mic)
             .set("currency", euro)

@@ -46,7 +46,8 @@ TEST(Reception, EveryModeOverASessionOfEveryType) {
     session.emplace_back(seq + 5, testing::order_add(seq + 5));
     std::string stream;
     for (auto& [seq_num, m] : session) {
-        m.seq_num(seq_num).timestamp(1700000000000000000ULL + seq_num);
+        m.set("seqNum", seq_num)
+            .set("timestamp", static_cast<std::uint64_t>(1700000000000000000ULL + seq_num));
         stream += bytes_of(m);
     }
     std::vector<std::string> datagrams;

@@ -67,6 +67,40 @@ std::string upper(std::string text) {
     return text;
 }
 
+// What names and classifies an instrument; the seed adds the ISIN.
+struct listing {
+    u32 id;
+    const char* isin_country;
+    u16 country;
+    std::string name;
+    std::string issuer;
+    const char* code;
+    const char* cfi;
+    std::string fisn;
+    u8 product_type;
+    u8 product_subtype;
+    u32 market_structure_id;
+};
+
+// An instrument of the listing with an ISIN of its country drawn from
+// `random`; its product id is its id plus 10000.
+listed_instrument listed(random_source& random, const listing& of) {
+    listed_instrument i;
+    i.id = of.id;
+    i.product_id = of.id + 10'000;
+    i.isin = random_isin(random, of.isin_country);
+    i.name = of.name;
+    i.issuer = of.issuer;
+    i.code = of.code;
+    i.cfi = of.cfi;
+    i.fisn = of.fisn;
+    i.product_type = of.product_type;
+    i.product_subtype = of.product_subtype;
+    i.country = of.country;
+    i.market_structure_id = of.market_structure_id;
+    return i;
+}
+
 md::message_builder market_structure(u32 id, u32 parent, std::string_view name, u8 model) {
     md::message_builder m(MsgType::MarketStructure);
     m.set("id", id).set("parentId", parent).set_text("mic", venue_mic).set_text("name", name);
@@ -261,19 +295,12 @@ reference_data make_reference_data(random_source& random) {
     reference_data data;
     u32 id = 1001;
     for (const company& c : companies) {
-        listed_instrument share;
-        share.id = id;
-        share.product_id = id + 10'000;
-        share.isin = random_isin(random, c.country_letters);
-        share.name = c.name;
-        share.issuer = c.name;
-        share.code = c.code;
-        share.cfi = "ESVUFR";
-        share.fisn = upper(std::string(c.name).substr(0, std::string(c.name).rfind(' '))) + "/SH";
-        share.product_type = wire_value<md::ProductType>("Equity");
-        share.product_subtype = wire_value<md::ProductSubtype>("Share");
-        share.country = c.country;
-        share.market_structure_id = 2;
+        const std::string name = c.name;
+        listed_instrument share =
+            listed(random, {id, c.country_letters, c.country, name, name, c.code, "ESVUFR",
+                            upper(name.substr(0, name.rfind(' '))) + "/SH",
+                            wire_value<md::ProductType>("Equity"),
+                            wire_value<md::ProductSubtype>("Share"), 2});
         share.reference_price = on_tick(static_cast<i64>(random.between(8, 90)) * price_scale +
                                         static_cast<i64>(random.between(0, price_scale - 1)));
         share.issue_size = random.between(50, 900) * 1'000'000;
@@ -282,38 +309,22 @@ reference_data make_reference_data(random_source& random) {
         ++id;
     }
 
-    listed_instrument& bond = data.bond;
-    bond.id = 3001;
-    bond.product_id = 13'001;
-    bond.isin = random_isin(random, "FR");
-    bond.name = "Aubrac Energie 1.25% IL 2033";
-    bond.issuer = "Aubrac Energie SA";
-    bond.code = "AUBR33";
-    bond.cfi = "DBFNFR";
-    bond.fisn = "AUBRAC ENERGIE/1.25 IL BD 20330315";
-    bond.product_type = wire_value<md::ProductType>("FixedIncome");
-    bond.product_subtype = wire_value<md::ProductSubtype>("CorporateFirmBond");
-    bond.country = france;
-    bond.market_structure_id = 3;
-    bond.reference_price =
+    data.bond =
+        listed(random, {3001, "FR", france, "Aubrac Energie 1.25% IL 2033", "Aubrac Energie SA",
+                        "AUBR33", "DBFNFR", "AUBRAC ENERGIE/1.25 IL BD 20330315",
+                        wire_value<md::ProductType>("FixedIncome"),
+                        wire_value<md::ProductSubtype>("CorporateFirmBond"), 3});
+    data.bond.reference_price =
         static_cast<i64>(random.between(980'000, 1'040'000));  // percent of nominal
-    bond.issue_size = 500'000;
+    data.bond.issue_size = 500'000;
 
-    listed_instrument& warrant = data.warrant;
-    warrant.id = 4001;
-    warrant.product_id = 14'001;
-    warrant.isin = random_isin(random, "FR");
-    warrant.name = "Call Rhinebrook Chemie 60 EUR";
-    warrant.issuer = "Banque du Causse SA";
-    warrant.code = "RB60C";
-    warrant.cfi = "RWSTCE";
-    warrant.fisn = "BQ DU CAUSSE/CALL WT RHINEBROOK";
-    warrant.product_type = wire_value<md::ProductType>("StructuredProduct");
-    warrant.product_subtype = wire_value<md::ProductSubtype>("OptionWarrants");
-    warrant.country = france;
-    warrant.market_structure_id = 4;
-    warrant.reference_price = on_tick(static_cast<i64>(random.between(1'000, 25'000)));
-    warrant.issue_size = 10'000'000;
+    data.warrant =
+        listed(random, {4001, "FR", france, "Call Rhinebrook Chemie 60 EUR", "Banque du Causse SA",
+                        "RB60C", "RWSTCE", "BQ DU CAUSSE/CALL WT RHINEBROOK",
+                        wire_value<md::ProductType>("StructuredProduct"),
+                        wire_value<md::ProductSubtype>("OptionWarrants"), 4});
+    data.warrant.reference_price = on_tick(static_cast<i64>(random.between(1'000, 25'000)));
+    data.warrant.issue_size = 10'000'000;
     data.warrant_underlying_isin = random_isin(random, "DE");
 
     std::vector<i64> references;
@@ -325,23 +336,17 @@ reference_data make_reference_data(random_source& random) {
     if (data.index_divisor == 0) {
         throw std::logic_error("index divisor out of range");
     }
-    for (listed_instrument* index : {&data.price_index, &data.total_return_index}) {
-        const bool total_return = index == &data.total_return_index;
-        index->id = total_return ? 9002 : 9001;
-        index->product_id = index->id + 10'000;
-        index->isin = random_isin(random, "FR");
-        index->name = total_return ? "Synthetic Four Total Return" : "Synthetic Four";
-        index->issuer = "Tarn Index Services";
-        index->code = total_return ? "SYN4TR" : "SYN4";
-        index->cfi = "TIXXXX";
-        index->fisn = total_return ? "SYNTHETIC FOUR/TR IDX" : "SYNTHETIC FOUR/IDX";
-        index->product_type = wire_value<md::ProductType>("Index");
-        index->product_subtype = total_return ? wire_value<md::ProductSubtype>("TotalReturnIndex")
-                                              : wire_value<md::ProductSubtype>("PriceIndex");
-        index->country = france;
-        index->market_structure_id = 5;
-        index->reference_price = index_value(data, references) * (total_return ? 2 : 1);
-    }
+    const i64 price_index_value = index_value(data, references);
+    data.price_index =
+        listed(random, {9001, "FR", france, "Synthetic Four", "Tarn Index Services", "SYN4",
+                        "TIXXXX", "SYNTHETIC FOUR/IDX", wire_value<md::ProductType>("Index"),
+                        wire_value<md::ProductSubtype>("PriceIndex"), 5});
+    data.price_index.reference_price = price_index_value;
+    data.total_return_index = listed(
+        random, {9002, "FR", france, "Synthetic Four Total Return", "Tarn Index Services", "SYN4TR",
+                 "TIXXXX", "SYNTHETIC FOUR/TR IDX", wire_value<md::ProductType>("Index"),
+                 wire_value<md::ProductSubtype>("TotalReturnIndex"), 5});
+    data.total_return_index.reference_price = price_index_value * 2;
     return data;
 }
 

@@ -1,23 +1,14 @@
 #include "app/reception_options.hpp"
 
-#include <charconv>
 #include <climits>
+#include <optional>
 #include <string_view>
+
+#include "cli/decimal.hpp"
 
 namespace tarn {
 
 namespace po = boost::program_options;
-
-namespace {
-
-// The unsigned decimal number that makes up all of `text`.
-bool parse_digits(std::string_view text, std::uint64_t& value) {
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc{} && stop == end;
-}
-
-}  // namespace
 
 void validate(boost::any& target, const std::vector<std::string>& values, byte_size*, int) {
     po::validators::check_first_occurrence(target);
@@ -45,12 +36,11 @@ void validate(boost::any& target, const std::vector<std::string>& values, byte_s
     if (shift != 0) {
         digits.remove_suffix(1);
     }
-    std::uint64_t number = 0;
-    if (!parse_digits(digits, number) || number == 0 ||
-        number > (std::uint64_t{INT_MAX} >> shift)) {
+    const std::optional<std::uint64_t> number = parse_decimal<std::uint64_t>(digits);
+    if (!number || *number == 0 || *number > (std::uint64_t{INT_MAX} >> shift)) {
         throw po::invalid_option_value(text);
     }
-    target = byte_size{number << shift};
+    target = byte_size{*number << shift};
 }
 
 void validate(boost::any& target, const std::vector<std::string>& values, seconds_value*, int) {
@@ -63,18 +53,19 @@ void validate(boost::any& target, const std::vector<std::string>& values, second
     const std::string_view whole = all.substr(0, point);
     const std::string_view fraction =
         point == std::string_view::npos ? std::string_view() : all.substr(point + 1);
-    std::uint64_t seconds = 0;
-    std::uint64_t decimals = 0;
-    const bool well_formed = parse_digits(whole, seconds) && fraction.size() <= most_decimals &&
-                             (point == std::string_view::npos || parse_digits(fraction, decimals));
-    if (!well_formed || seconds > most_seconds) {
+    const std::optional<std::uint64_t> seconds = parse_decimal<std::uint64_t>(whole);
+    const std::optional<std::uint64_t> given_decimals =
+        point == std::string_view::npos ? std::optional<std::uint64_t>(0)
+                                        : parse_decimal<std::uint64_t>(fraction);
+    if (!seconds || !given_decimals || fraction.size() > most_decimals || *seconds > most_seconds) {
         throw po::invalid_option_value(text);
     }
+    std::uint64_t decimals = *given_decimals;
     for (std::size_t i = fraction.size(); i < most_decimals; ++i) {
         decimals *= 10;
     }
     const std::chrono::nanoseconds value =
-        std::chrono::seconds(seconds) + std::chrono::nanoseconds(decimals);
+        std::chrono::seconds(*seconds) + std::chrono::nanoseconds(decimals);
     if (value.count() == 0 || value > std::chrono::seconds(most_seconds)) {
         throw po::invalid_option_value(text);
     }

@@ -3,12 +3,12 @@
 #include <spdlog/common.h>
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "cli/decimal.hpp"
 #include "md/enum_tables.hpp"
 
 namespace tarn {
@@ -33,18 +33,6 @@ std::vector<std::string_view> items_of(std::string_view list) {
     }
 }
 
-// The decimal value of `text`, digits only, when it fits T.
-template <class T>
-std::optional<T> decimal(std::string_view text) {
-    T value{};
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 std::string type_names() {
     std::string names;
     for (const md::enum_entry& entry : md::msg_type_entries) {
@@ -58,7 +46,7 @@ std::string type_names() {
 std::vector<md::MsgType> parse_type_list(std::string_view list) {
     std::vector<md::MsgType> types;
     for (const std::string_view item : items_of(list)) {
-        if (const auto code = decimal<std::uint16_t>(item)) {
+        if (const auto code = parse_decimal<std::uint16_t>(item)) {
             types.push_back(md::MsgType{*code});
             continue;
         }
@@ -79,7 +67,7 @@ std::vector<md::MsgType> parse_type_list(std::string_view list) {
 std::vector<std::uint32_t> parse_instrument_list(std::string_view list) {
     std::vector<std::uint32_t> instruments;
     for (const std::string_view item : items_of(list)) {
-        const auto id = decimal<std::uint32_t>(item);
+        const auto id = parse_decimal<std::uint32_t>(item);
         if (!id) {
             throw std::runtime_error(spdlog::fmt_lib::format(
                 "Invalid instrument id '{}' in --only-instrument: a number from 0 to 4294967295",

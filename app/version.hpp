@@ -9,8 +9,7 @@
 
 namespace tarn {
 
-inline constexpr std::string_view version_text = "2.1.1";
-
+static_assert(!version_text.empty(), "the build files give the version");
 static_assert(revision_id.size() == 40, "the revision identifier is 40 hexadecimal digits");
 
 // What --version prints, the same for every program of the package.

@@ -168,12 +168,12 @@ md::message_builder sample_message(md::MsgType type, random_numbers& random, std
                                    std::uint64_t timestamp) {
     const md::layout* body = md::find_layout(type);
     md::message_builder message(type, body != nullptr ? body->size : md::header_layout.size);
-    message.version(1)
-        .seq_num(seq_num)
-        .timestamp(timestamp)
-        .source_timestamp(timestamp - 1'000 - random.below(50'000))
-        .session_id(1)
-        .stream_id(static_cast<std::uint8_t>(1 + random.below(4)));
+    message.set("version", std::uint16_t{1})
+        .set("seqNum", seq_num)
+        .set("timestamp", timestamp)
+        .set("sourceTimestamp", timestamp - 1'000 - random.below(50'000))
+        .set("sessionId", std::uint16_t{1})
+        .set("streamId", static_cast<std::uint8_t>(1 + random.below(4)));
     if (body != nullptr) {
         field_filler(message, random, timestamp).fill(*body, 0);
     }
@@ -229,7 +229,7 @@ md::message_builder end_of_session(std::uint32_t seq_num) {
     constexpr std::size_t event_offset = 50;  // tradingSessionEvent
     constexpr std::uint8_t end_of_technical_session = 3;
     md::message_builder message(md::MsgType::TradingSessionStatus, 55);
-    message.version(1).seq_num(seq_num).text(42, "XPAR", 4);
+    message.set("version", std::uint16_t{1}).set("seqNum", seq_num).text(42, "XPAR", 4);
     message.put(event_offset, end_of_technical_session);
     return message;
 }

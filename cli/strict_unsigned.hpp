@@ -2,10 +2,11 @@
 
 #include <boost/program_options.hpp>
 
-#include <charconv>
 #include <concepts>
 #include <string>
 #include <vector>
+
+#include "cli/decimal.hpp"
 
 namespace tarn {
 
@@ -23,13 +24,11 @@ void validate(boost::any& target, const std::vector<std::string>& values, strict
     namespace po = boost::program_options;
     po::validators::check_first_occurrence(target);
     const std::string& text = po::validators::get_single_string(values);
-    T parsed{};
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, parsed);
-    if (text.empty() || error != std::errc{} || stop != end) {
+    const std::optional<T> parsed = parse_decimal<T>(text);
+    if (!parsed) {
         throw po::invalid_option_value(text);
     }
-    target = strict_unsigned<T>{parsed};
+    target = strict_unsigned<T>{*parsed};
 }
 
 }  // namespace tarn

@@ -1,6 +1,6 @@
-# Writes the revision header: the commit of the checkout, or a fixed text
-# outside a git checkout. Rewritten only when the revision changes, so an
-# unchanged checkout rebuilds nothing.
+# Writes the revision header: the project's VERSION, and the commit of the
+# checkout, or a fixed text outside a git checkout. Rewritten only when either
+# changes, so an unchanged checkout rebuilds nothing.
 set(revision "0000000000000000000000000000000000000000")
 execute_process(COMMAND git rev-parse HEAD
                 WORKING_DIRECTORY ${SOURCE_DIR}
@@ -13,4 +13,5 @@ if(result EQUAL 0 AND head MATCHES "^[0-9a-f]+$")
     endif()
 endif()
 set(MD_DUMP_REVISION "${revision}")
+set(MD_DUMP_VERSION "${VERSION}")
 configure_file(${SOURCE_DIR}/app/revision.hpp.in ${OUTPUT} @ONLY)

@@ -50,12 +50,15 @@ std::string bytes_of(const message_builder& m) { return std::string(m.view()); }
 // `size`, with a full header and some non-zero bytes in its body.
 std::string sample(MsgType type, std::size_t size, std::uint32_t seq_num) {
     message_builder m(type, std::max(size, sizeof(tarn::md::Header)));
-    m.seq_num(seq_num).timestamp(1'700'000'000'123'456'789ULL);
-    m.source_timestamp(86'399'999'999'999ULL).version(1).session_id(7).stream_id(1);
+    m.set("seqNum", seq_num).set("timestamp", std::uint64_t{1'700'000'000'123'456'789ULL});
+    m.set("sourceTimestamp", std::uint64_t{86'399'999'999'999ULL})
+        .set("version", std::uint16_t{1})
+        .set("sessionId", std::uint16_t{7})
+        .set("streamId", std::uint8_t{1});
     for (std::size_t at = tarn::md::body_offset; at < size; at += 7) {
         m.put<std::uint8_t>(at, static_cast<std::uint8_t>(at));
     }
-    m.length(static_cast<std::uint16_t>(size));
+    m.set("length", static_cast<std::uint16_t>(size));
     return std::string(m.view().substr(0, size));
 }
 
@@ -70,7 +73,7 @@ message_builder heartbeat() { return {MsgType::Heartbeat, sizeof(tarn::md::Heade
 
 message_builder end_of_session(std::uint32_t seq_num) {
     message_builder m(MsgType::TradingSessionStatus, 55);
-    m.seq_num(seq_num).text(42, "XPAR", 4).put<std::uint8_t>(50, 3);
+    m.set("seqNum", seq_num).text(42, "XPAR", 4).put<std::uint8_t>(50, 3);
     return m;
 }
 

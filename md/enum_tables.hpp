@@ -1,8 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <iterator>
 #include <span>
+#include <stdexcept>
 #include <string_view>
+#include <type_traits>
 
 #include "md/enums.hpp"
 
@@ -22,48 +27,15 @@ struct enum_table {
     std::span<const enum_entry> entries;
 };
 
-// MsgType: 41 values
-inline constexpr enum_entry msg_type_entries[] = {{1, "Heartbeat"},
-                                                  {9, "OrderAdd"},
-                                                  {10, "OrderModify"},
-                                                  {11, "OrderCancel"},
-                                                  {12, "OrderExecute"},
-                                                  {23, "TradingSessionStatus"},
-                                                  {24, "EncryptionKey"},
-                                                  {26, "InstrumentStatusChange"},
-                                                  {27, "TradingPhaseScheduleEntry"},
-                                                  {32, "TickTableEntry"},
-                                                  {33, "WeekPlan"},
-                                                  {35, "CalendarException"},
-                                                  {36, "AccruedInterestTableEntry"},
-                                                  {37, "IndexationTableEntry"},
-                                                  {38, "Trade"},
-                                                  {108, "CollarTableEntry"},
-                                                  {256, "TopPriceLevelUpdate"},
-                                                  {257, "PriceLevelSnapshot"},
-                                                  {268, "AuctionUpdate"},
-                                                  {270, "AuctionSummary"},
-                                                  {271, "PriceUpdate"},
-                                                  {272, "OrderCollars"},
-                                                  {273, "TradeCollars"},
-                                                  {275, "MarketStructure"},
-                                                  {279, "Instrument"},
-                                                  {299, "CollarGroup"},
-                                                  {410, "OrderBookEvent"},
-                                                  {500, "RealTimeIndex"},
-                                                  {501, "IndexSummary"},
-                                                  {502, "IndexPortfolioEntry"},
-                                                  {503, "IndexParams"},
-                                                  {517, "News"},
-                                                  {667, "Login"},
-                                                  {668, "LoginResponse"},
-                                                  {669, "Logout"},
-                                                  {670, "EndOfSnapshot"},
-                                                  {671, "InstrumentSummary"},
-                                                  {672, "ProductSummary"},
-                                                  {801, "PositionReport"},
-                                                  {806, "ExternalUnderlying"},
-                                                  {8192, "TestEvent"}};
+// MsgType: made from the list of message types.
+inline constexpr enum_entry msg_type_entries[] = {
+#define TARN_MD_MSG_TYPE_ENTRY(name, code) {(code), #name},
+    TARN_MD_MSG_TYPES(TARN_MD_MSG_TYPE_ENTRY)
+#undef TARN_MD_MSG_TYPE_ENTRY
+};
+static_assert(std::ranges::adjacent_find(msg_type_entries, std::ranges::greater_equal{},
+                                         &enum_entry::value) == std::end(msg_type_entries),
+              "the message types are listed in strictly rising order of code");
 inline constexpr enum_table msg_type_names{"MsgType", false, msg_type_entries};
 constexpr const enum_table& names_of(MsgType /*unused*/) { return msg_type_names; }
 
@@ -708,5 +680,18 @@ constexpr const enum_table& names_of(TestEventType /*unused*/) { return test_eve
 inline constexpr enum_entry pos_type_entries[] = {{1, "SOD"}, {2, "ITD"}, {3, "FIN"}};
 inline constexpr enum_table pos_type_names{"PosType", false, pos_type_entries};
 constexpr const enum_table& names_of(PosType /*unused*/) { return pos_type_names; }
+
+// The wire value of E that the table names `text`, looked up at compile time:
+// code that writes an enumerated value names it as the tool prints it, and a
+// text the table lacks fails the build.
+template <class E>
+consteval std::underlying_type_t<E> wire_value(std::string_view text) {
+    const std::span<const enum_entry> entries = names_of(E{}).entries;
+    const auto found = std::ranges::find(entries, text, &enum_entry::text);
+    if (found == entries.end()) {
+        throw std::logic_error("no value of that name in the enumeration");
+    }
+    return static_cast<std::underlying_type_t<E>>(found->value);
+}
 
 }  // namespace tarn::md

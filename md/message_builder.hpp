@@ -26,38 +26,6 @@ class message_builder {
     // for a type without one (Heartbeat, unknown codes).
     explicit message_builder(MsgType type);
 
-    // Header fields, at the offsets of the header's field table.
-    message_builder& length(std::uint16_t value) {
-        return put(field_offset(header_layout, "length"), value);
-    }
-    message_builder& version(std::uint16_t value) {
-        return put(field_offset(header_layout, "version"), value);
-    }
-    message_builder& seq_num(std::uint32_t value) {
-        return put(field_offset(header_layout, "seqNum"), value);
-    }
-    message_builder& timestamp(std::uint64_t value) {
-        return put(field_offset(header_layout, "timestamp"), value);
-    }
-    message_builder& source_timestamp(std::uint64_t value) {
-        return put(field_offset(header_layout, "sourceTimestamp"), value);
-    }
-    message_builder& is_encrypted(std::uint8_t value) {
-        return put(field_offset(header_layout, "isEncrypted"), value);
-    }
-    message_builder& encryption_offset(std::uint64_t value) {
-        return put(field_offset(header_layout, "encryptionOffset"), value);
-    }
-    message_builder& encryption_key_id(std::uint32_t value) {
-        return put(field_offset(header_layout, "encryptionKeyId"), value);
-    }
-    message_builder& session_id(std::uint16_t value) {
-        return put(field_offset(header_layout, "sessionId"), value);
-    }
-    message_builder& stream_id(std::uint8_t value) {
-        return put(field_offset(header_layout, "streamId"), value);
-    }
-
     // A value of any width at `offset`, little-endian.
     template <class T>
     requires std::is_trivially_copyable_v<T> message_builder& put(std::size_t offset, T value) {
@@ -66,9 +34,9 @@ class message_builder {
         return *this;
     }
 
-    // A header or body field by its protocol name, as in the layout of the
-    // message's type. Throws std::invalid_argument for a name the layout does
-    // not have, a text, block or list field, or a value of another width.
+    // A header or body field by its protocol name, as in the header's layout
+    // or that of the message's type ("seqNum", "price"). Throws std::invalid_argument for a name
+    // the layout does not have, a text, block or list field, or a value of another width.
     template <class T>
     requires std::is_trivially_copyable_v<T> message_builder& set(std::string_view name, T value) {
         return put(value_field(name, sizeof value).offset, value);

@@ -10,6 +10,7 @@
 #include <ctime>
 
 #include "processing/stop_request.hpp"
+#include "processing/system_time.hpp"
 
 namespace tarn {
 
@@ -17,18 +18,6 @@ namespace {
 
 // Room for the control message of the receive time.
 constexpr std::size_t control_size = CMSG_SPACE(sizeof(timespec));
-
-std::uint64_t nanoseconds_of(const timespec& time) {
-    constexpr std::uint64_t per_second = 1'000'000'000;
-    return static_cast<std::uint64_t>(time.tv_sec) * per_second +
-           static_cast<std::uint64_t>(time.tv_nsec);
-}
-
-std::uint64_t now_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return nanoseconds_of(now);
-}
 
 [[noreturn]] void throw_system_error(const char* operation) {
     throw boost::system::system_error(
@@ -99,7 +88,7 @@ std::optional<datagram> socket_source::next() {
         }
         if (received_ == 0) {
             datagram idle;
-            idle.time_ns = now_ns();
+            idle.time_ns = system_time_ns();
             idle.idle = true;
             return idle;
         }

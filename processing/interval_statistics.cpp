@@ -1,19 +1,12 @@
 #include "processing/interval_statistics.hpp"
 
 #include <algorithm>
-#include <ctime>
+
+#include "processing/system_time.hpp"
 
 namespace tarn {
 
 namespace {
-
-std::uint64_t system_time_ns() {
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    constexpr std::uint64_t per_second = 1'000'000'000;
-    return static_cast<std::uint64_t>(now.tv_sec) * per_second +
-           static_cast<std::uint64_t>(now.tv_nsec);
-}
 
 std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
     if (histogram.count() == 0) {
@@ -29,14 +22,14 @@ std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
 period_figures figures_between(const run_counts& from, const run_counts& to,
                                std::uint64_t duration_ns, std::uint64_t datagrams,
                                std::uint64_t bytes, const latency_histogram& latency) {
-    return {.duration_ns = duration_ns,
-            .messages = to.messages - from.messages,
-            .datagrams = datagrams,
-            .bytes = bytes,
-            .gaps = to.gaps - from.gaps,
-            .lost = to.lost - from.lost,
-            .socket_drops = to.socket_drops - from.socket_drops,
-            .latency = latency_of(latency)};
+    return {{.messages = to.messages - from.messages,
+             .gaps = to.gaps - from.gaps,
+             .lost = to.lost - from.lost,
+             .socket_drops = to.socket_drops - from.socket_drops},
+            duration_ns,
+            datagrams,
+            bytes,
+            latency_of(latency)};
 }
 
 }  // namespace

@@ -11,14 +11,6 @@
 
 namespace tarn {
 
-// The running totals of a run at one moment.
-struct run_counts {
-    std::uint64_t messages = 0;
-    std::uint64_t gaps = 0;
-    std::uint64_t lost = 0;
-    std::uint64_t socket_drops = 0;
-};
-
 // --stats-interval: one record per interval of what was received, with the
 // latency of its messages, and the figures of the whole run for the summary.
 // Time is that of the datagrams (a socket's receive time, a capture's time),

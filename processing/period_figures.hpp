@@ -14,15 +14,20 @@ struct latency_figures {
     std::int64_t max = 0;
 };
 
-// What was received in one period of a run.
-struct period_figures {
-    std::uint64_t duration_ns = 0;
+// The running totals of a run's sequence check and socket at one moment; over
+// a period, the difference of the totals at its ends.
+struct run_counts {
     std::uint64_t messages = 0;  // as the sequence check counts them: heartbeats aside
-    std::uint64_t datagrams = 0;
-    std::uint64_t bytes = 0;  // of the datagrams, as sent
     std::uint64_t gaps = 0;
     std::uint64_t lost = 0;
     std::uint64_t socket_drops = 0;
+};
+
+// What was received in one period of a run.
+struct period_figures : run_counts {
+    std::uint64_t duration_ns = 0;
+    std::uint64_t datagrams = 0;
+    std::uint64_t bytes = 0;                 // of the datagrams, as sent
     std::optional<latency_figures> latency;  // none without a message
 };
 

@@ -160,7 +160,8 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
     for (std::uint32_t datagram = 0; datagram < 5; ++datagram) {
         std::string four;
         for (std::uint32_t i = 1; i <= 4; ++i) {
-            four += bytes_of(order_add(datagram * 4 + i).timestamp(now_ns()));
+            four += bytes_of(
+                order_add(datagram * 4 + i).set("timestamp", static_cast<std::uint64_t>(now_ns())));
         }
         dump.send(four);
     }

@@ -38,13 +38,13 @@ std::string header(std::size_t length, const std::string& type, std::uint32_t se
 TEST(Reception, EveryModeOverOneSession) {
     std::vector<md::message_builder> session{
         testing::order_add(1), testing::heartbeat(),
-        testing::order_add(2), md::message_builder(md::MsgType{999}, 60).seq_num(5),
+        testing::order_add(2), md::message_builder(md::MsgType{999}, 60).set("seqNum", std::uint32_t{5}),
         testing::order_add(3), testing::end_of_session(6),
         testing::order_add(7)};
     std::string stream;
     for (md::message_builder& m : session) {
         const std::uint32_t seq = testing::view_of(m).load<std::uint32_t>(md::seq_num_offset);
-        stream += bytes_of(m.timestamp(1700000000000000000ULL + seq));
+        stream += bytes_of(m.set("timestamp", std::uint64_t{1700000000000000000ULL + seq}));
     }
     std::vector<std::string> datagrams;
     for (std::size_t at = 0; at < stream.size(); at += 100) {

@@ -76,7 +76,7 @@ TEST(EveryType, TheTextIsTheSameAtAnOddAddress) {
     std::uint32_t seq_num = 1;
     for (const catalogue_entry& entry : printable_messages()) {
         message_builder m = patterned(entry, entry.body->size);
-        m.seq_num(seq_num++);
+        m.set("seqNum", seq_num++);
         if (entry.type == MsgType::TradingSessionStatus) {
             m.put<std::uint8_t>(50, 1);  // not the end of the session
         }

@@ -145,7 +145,7 @@ TEST(JsonMessages, EveryTypeParsesAndGivesBackItsTextForm) {
 // A short view gives the whole fields it holds, as the header text does.
 TEST(JsonMessages, ShortViewsAndStrings) {
     message_builder m(MsgType::OrderAdd, 72);
-    m.seq_num(4294967295U);
+    m.set("seqNum", std::uint32_t{4294967295U});
     text_stream out;
     write_json_header(out, byte_view(m.view().data(), 10));
     EXPECT_EQ(

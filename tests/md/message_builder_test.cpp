@@ -17,7 +17,7 @@ TEST(MessageBuilderByName, NamedFieldsLandWhereTheirOffsetsSay) {
         .set("instrumentId", std::uint32_t{1001})
         .set("mmQuote", std::uint8_t{1});
     md::message_builder by_offset(md::MsgType::OrderAdd, 72);
-    by_offset.seq_num(77)
+    by_offset.put<std::uint32_t>(6, 77)
         .put<std::uint64_t>(42, 123456789)
         .put<std::uint32_t>(50, 1001)
         .put<std::uint8_t>(71, 1);

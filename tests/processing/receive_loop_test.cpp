@@ -80,9 +80,9 @@ TEST(ReceiveLoop, DatagramsInRecordsAndCountersOut) {
     const std::string big = bytes_of(largest);
     const std::string longer = bytes_of(md::message_builder(md::MsgType{999}, 300));
     md::message_builder third(md::MsgType{999}, 136);
-    third.seq_num(3);
+    third.set("seqNum", std::uint32_t{3});
     md::message_builder huge(md::MsgType::OrderAdd, 72);
-    huge.length(5000);
+    huge.set("length", std::uint16_t{5000});
     const std::string runt = std::string("\x0a\x00", 2) + std::string(8, 'x');
     const struct {
         const char* name;
@@ -249,7 +249,7 @@ TEST(IntervalStatistics, FollowTheDatagramsTime) {
     constexpr std::uint64_t ms = 1'000'000;
     const auto sent_before = [](std::uint32_t seq, std::uint64_t at, std::uint64_t latency) {
         auto m = order_add(seq);
-        m.timestamp(at - latency);
+        m.set("timestamp", at - latency);
         return bytes_of(m);
     };
     // Latencies of 10, 12, 20 and 50 us: their buckets show them as they are.

@@ -62,7 +62,10 @@ TEST(ToolsCommandLine, BadOptionsEndWithAReasonAndNothingDone) {
     for (const auto& [argv, reason] : cases) {
         const auto result = testing::run_process(argv);
         EXPECT_EQ(result.status, 1) << reason;
-        EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+        const std::string program = std::filesystem::path(argv[0]).filename().string();
+        EXPECT_TRUE(result.err.starts_with(program + ": ") &&
+                    result.err.find(reason) != std::string::npos)
+            << result.err;
         EXPECT_EQ(result.out.find("sent"), std::string::npos) << result.out;
         EXPECT_FALSE(std::filesystem::exists(path)) << reason;
     }

@@ -10,10 +10,10 @@
 #include <optional>
 #include <string>
 
-#include "app/version.hpp"
 #include "capture/capture_reader.hpp"
 #include "cli/local_address.hpp"
 #include "cli/strict_unsigned.hpp"
+#include "cli/tool_program.hpp"
 #include "multicast_sender.hpp"
 #include "replay.hpp"
 
@@ -47,14 +47,6 @@ po::options_description option_description() {
     return options;
 }
 
-std::string required(const po::variables_map& options, const char* name) {
-    if (options.count(name) == 0) {
-        throw std::invalid_argument(
-            spdlog::fmt_lib::format("Required option --{} is missing", name));
-    }
-    return options[name].as<std::string>();
-}
-
 tarn::replay::pacing pacing_from(const po::variables_map& options) {
     const auto given = options.count("speed") + options.count("rate") + options.count("fast");
     if (given > 1) {
@@ -79,25 +71,11 @@ tarn::replay::pacing pacing_from(const po::variables_map& options) {
     return pace;
 }
 
-int run(int argc, char** argv) {
-    const po::options_description description = option_description();
-    po::variables_map options;
-    po::store(po::parse_command_line(argc, argv, description), options);
-    po::notify(options);
-    if (argc <= 1 || options.count("help") != 0) {
-        std::cout << description << std::endl;
-        return 0;
-    }
-    if (options.count("version") != 0) {
-        std::cout << tarn::version_line() << std::endl;
-        return 0;
-    }
-    const std::string capture = required(options, "capture");
-    const std::string group = required(options, "multicast-group");
-    if (options.count("port") == 0) {
-        throw std::invalid_argument("Required option --port is missing");
-    }
-    const std::uint16_t port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
+int run(const po::variables_map& options) {
+    const auto capture = tarn::required<std::string>(options, "capture");
+    const auto group = tarn::required<std::string>(options, "multicast-group");
+    const std::uint16_t port =
+        tarn::required<strict_unsigned<std::uint16_t>>(options, "port").value;
     const std::string local_ip = tarn::local_address(options);
     const std::uint8_t ttl =
         options.count("ttl") != 0 ? options["ttl"].as<strict_unsigned<std::uint8_t>>().value : 1;
@@ -128,10 +106,5 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return run(argc, argv);
-    } catch (const std::exception& e) {
-        std::cerr << "md_replay: " << e.what() << std::endl;
-        return 1;
-    }
+    return tarn::run_tool("md_replay", argc, argv, option_description(), run);
 }

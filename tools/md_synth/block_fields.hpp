@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "md/enum_tables.hpp"
 #include "md/layout.hpp"
 #include "md/message_builder.hpp"
 #include "md/product_identification.hpp"
@@ -14,7 +15,7 @@
 namespace tarn::synth {
 
 // The ProductIdentificationType of an ISIN.
-inline constexpr std::uint8_t isin_type = 2;
+inline constexpr std::uint8_t isin_type = md::wire_value<md::ProductIdentificationType>("ISIN");
 
 // Sets a field of a block or list element that starts at `base` in the
 // message, by its name in the element's layout; the value must have the

@@ -1,20 +1,21 @@
 #include "calendar.hpp"
 
-#include <charconv>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "cli/decimal.hpp"
 
 namespace tarn::synth {
 
 namespace {
 
 unsigned parse_number(std::string_view text) {
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc{} || end != text.data() + text.size()) {
+    const std::optional<unsigned> value = parse_decimal<unsigned>(text);
+    if (!value) {
         throw std::invalid_argument("not a number");
     }
-    return value;
+    return *value;
 }
 
 }  // namespace

@@ -13,10 +13,10 @@
 #include <span>
 #include <string>
 
-#include "app/version.hpp"
 #include "capture/capture_writer.hpp"
 #include "capture/udp_frame.hpp"
 #include "cli/strict_unsigned.hpp"
+#include "cli/tool_program.hpp"
 #include "session_script.hpp"
 
 namespace {
@@ -93,23 +93,8 @@ std::string report(const std::string& output, const tarn::synth::session_setting
     return text;
 }
 
-int run(int argc, char** argv) {
-    const po::options_description description = option_description();
-    po::variables_map options;
-    po::store(po::parse_command_line(argc, argv, description), options);
-    po::notify(options);
-    if (argc <= 1 || options.count("help") != 0) {
-        std::cout << description << std::endl;
-        return 0;
-    }
-    if (options.count("version") != 0) {
-        std::cout << tarn::version_line() << std::endl;
-        return 0;
-    }
-    if (options.count("output") == 0) {
-        throw std::invalid_argument("Required option --output is missing");
-    }
-    const std::string output = options["output"].as<std::string>();
+int run(const po::variables_map& options) {
+    const auto output = tarn::required<std::string>(options, "output");
 
     tarn::synth::session_settings settings;
     settings.seed = number_or<std::uint64_t>(options, "seed", 1);
@@ -170,10 +155,5 @@ int run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    try {
-        return run(argc, argv);
-    } catch (const std::exception& e) {
-        std::cerr << "md_synth: " << e.what() << std::endl;
-        return 1;
-    }
+    return tarn::run_tool("md_synth", argc, argv, option_description(), run);
 }

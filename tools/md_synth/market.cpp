@@ -9,20 +9,14 @@
 #include "block_fields.hpp"
 #include "md/layouts/order_book_messages.hpp"
 #include "md/layouts/trade_messages.hpp"
+#include "wire_types.hpp"
 
 namespace tarn::synth {
 
 namespace {
 
-using md::MsgType;
-using u8 = std::uint8_t;
-using u16 = std::uint16_t;
-using u32 = std::uint32_t;
-using u64 = std::uint64_t;
-using i64 = std::int64_t;
-
 constexpr std::size_t snapshot_depth = 10;
-constexpr u8 active = 1;
+constexpr u8 active = wire_value<md::InstrumentStatus>("Active");
 
 std::size_t index_of(side s) { return s == side::buy ? 0 : 1; }
 
@@ -33,6 +27,32 @@ i64 percent_change(i64 from, i64 to) {
 
 void set_isin_block(md::message_builder& m, std::string_view field, std::string_view isin) {
     set_isin_in(m, m.offset_of(field), isin);
+}
+
+// The day's trading figures as the trade and summary messages carry them,
+// each through `set(name, value)`.
+template <class Set>
+void set_statistics(const trading_statistics& stats, const Set& set) {
+    set("vwap", stats.vwap());
+    set("noTrades", stats.trades);
+    set("totalVolume", stats.volume);
+    set("totalValue", stats.value);
+    set("openingPrice", stats.opening);
+    set("maxPrice", stats.high);
+    set("minPrice", stats.low);
+}
+
+// The close of a share as both its summaries carry it.
+template <class Set>
+void set_closing(const trading_statistics& stats, i64 reference_price, i64 closing_price,
+                 const Set& set) {
+    set("lastTradedPrice", stats.last);
+    set("closingPrice", closing_price);
+    set("closingPriceType", wire_value<md::ClosingPriceType>("LastACP"));
+    set("adjustedClosingPrice", closing_price);
+    set("adjustedClosingPriceReason", wire_value<md::AdjustedClosingPriceReason>("NotApplicable"));
+    set("pctChange", percent_change(reference_price, closing_price));
+    set_statistics(stats, set);
 }
 
 }  // namespace
@@ -86,7 +106,8 @@ void market::clear_book(std::size_t share) {
     s.book.clear();
     s.published = {};
     md::message_builder m(MsgType::OrderBookEvent);
-    m.set("instrumentId", s.listing->id).set("eventType", u8{1});  // Clear
+    m.set("instrumentId", s.listing->id)
+        .set("eventType", wire_value<md::OrderBookEventType>("Clear"));
     feed_.send(m);
 }
 
@@ -94,8 +115,8 @@ void market::reference_price(std::size_t share) {
     const listed_instrument& listing = *books_.at(share).listing;
     md::message_builder m(MsgType::PriceUpdate);
     m.set("instrumentId", listing.id)
-        .set("priceUpdateType", u8{1})    // ReferencePrice
-        .set("priceYtmPresence", u16{1})  // value
+        .set("priceUpdateType", wire_value<md::PriceUpdateType>("ReferencePrice"))
+        .set("priceYtmPresence", wire_value<md::PriceYtmPresence>("value"))
         .set("value", listing.reference_price);
     feed_.send(m);
 }
@@ -149,6 +170,13 @@ void market::position_report(std::uint8_t pos_type) {
 
 std::uint64_t market::new_quantity() { return random_.between(1, 40) * 25; }
 
+std::optional<order> market::random_resting(const order_book& book) {
+    if (book.size() == 0) {
+        return std::nullopt;
+    }
+    return book.nth(random_.between(0, book.size() - 1));
+}
+
 std::int64_t market::passive_price(const order_book& book, side s, std::int64_t last) {
     const level opposite_best = book.best(opposite(s));
     const level own_best = book.best(s);
@@ -185,10 +213,11 @@ void market::add_passive(std::size_t share) {
 
 bool market::modify_random(std::size_t share) {
     share_state& state = books_.at(share);
-    if (state.book.size() == 0) {
+    const std::optional<order> resting = random_resting(state.book);
+    if (!resting) {
         return false;
     }
-    const order o = state.book.nth(random_.between(0, state.book.size() - 1));
+    const order& o = *resting;
     i64 price = o.price;
     u64 quantity = o.quantity;
     if (o.quantity > 25 && random_.chance(50)) {
@@ -213,7 +242,8 @@ bool market::modify_random(std::size_t share) {
         .set("publicOrderId", o.id)
         .set("price", price)
         .set("quantity", quantity)
-        .set("priorityFlag", static_cast<u8>(retained ? 2 : 1))  // Retained or Lost
+        .set("priorityFlag", retained ? wire_value<md::PriorityFlag>("Retained")
+                                      : wire_value<md::PriorityFlag>("Lost"))
         .set("side", static_cast<u8>(o.side));
     feed_.send(m);
     publish_top(share, false);
@@ -222,15 +252,15 @@ bool market::modify_random(std::size_t share) {
 
 bool market::cancel_random(std::size_t share) {
     share_state& state = books_.at(share);
-    if (state.book.size() == 0) {
+    const std::optional<order> resting = random_resting(state.book);
+    if (!resting) {
         return false;
     }
-    const order o = state.book.nth(random_.between(0, state.book.size() - 1));
-    state.book.remove(o.id);
+    state.book.remove(resting->id);
     md::message_builder m(MsgType::OrderCancel);
     m.set("instrumentId", state.listing->id)
-        .set("publicOrderId", o.id)
-        .set("side", static_cast<u8>(o.side));
+        .set("publicOrderId", resting->id)
+        .set("side", static_cast<u8>(resting->side));
     feed_.send(m);
     publish_top(share, false);
     return true;
@@ -245,7 +275,8 @@ bool market::execute_aggressive(std::size_t share) {
     }
     // An incoming order that takes one to three resting orders, the last
     // perhaps only in part; it leaves nothing in the book.
-    const std::size_t takes = std::min<std::size_t>(queue.size(), random_.between(1, 3));
+    const std::size_t takes =
+        std::min<std::size_t>(queue.size(), random_.between(1, most_orders_taken));
     for (std::size_t k = 0; k < takes; ++k) {
         const order& resting = queue[k];
         const bool partly = k + 1 == takes && resting.quantity > 25 && random_.chance(50);
@@ -287,7 +318,7 @@ void market::trade(std::size_t share, std::int64_t price, std::uint64_t quantity
         .set("tradingTimestamp", feed_.now())
         .set("price", price)
         .set("priceCurrency", euro)
-        .set("priceNotation", u8{1})  // Price
+        .set("priceNotation", wire_value<md::PriceExpressionType>("Price"))
         .set("quantity", quantity)
         .set("nominalValue", i64{0})
         .set("nominalCurrency", euro)
@@ -296,26 +327,30 @@ void market::trade(std::size_t share, std::int64_t price, std::uint64_t quantity
         .set("tradeId", trade_id)
         .set("tradeToBeCleared", u8{1})
         .set("pctChange", percent_change(listing.reference_price, price))
-        .set("vwap", stats.vwap())
-        .set("noTrades", stats.trades)
-        .set("totalVolume", stats.volume)
-        .set("totalValue", stats.value)
-        .set("openingPrice", stats.opening)
-        .set("maxPrice", stats.high)
-        .set("minPrice", stats.low)
-        .set("mmtMarketMechanism", u8{1})  // CentralLimitOrderBook
+        .set("mmtMarketMechanism", wire_value<md::MmtMarketMechanism>("CentralLimitOrderBook"))
         .set("mmtTradingMode", static_cast<u8>(mode))
-        .set("mmtTransactionCategory", u8{5})   // None
-        .set("mmtNegotiationIndicator", u8{5})  // NoNegotiatedTrade
-        .set("mmtAgencyCrossTradeIndicator", u8{2})
-        .set("mmtModificationIndicator", u8{3})  // NewTrade
-        .set("mmtBenchmarkReferencePriceIndicator", u8{3})
-        .set("mmtSpecialDividendIndicator", u8{2})
-        .set("mmtOffBookAutomatedIndicator", u8{1})
-        .set("mmtOrdinaryTradeIndicator", u8{1})  // PlainVanillaTrade
-        .set("mmtAlgorithmicIndicator", static_cast<u8>(random_.chance(60) ? 1 : 2))
-        .set("mmtPostTradeDeferralReason", u8{1})  // ImmediatePublication
-        .set("mmtPostTradeDeferralType", u8{7});   // NotApplicable
+        .set("mmtTransactionCategory", wire_value<md::MmtTransactionCategory>("None"))
+        .set("mmtNegotiationIndicator",
+             wire_value<md::MmtNegotiationIndicator>("NoNegotiatedTrade"))
+        .set("mmtAgencyCrossTradeIndicator",
+             wire_value<md::MmtAgencyCrossTradeIndicator>("NoAgencyCrossTrade"))
+        .set("mmtModificationIndicator", wire_value<md::MmtModificationIndicator>("NewTrade"))
+        .set(
+            "mmtBenchmarkReferencePriceIndicator",
+            wire_value<md::MmtBenchmarkReferencePriceIndicator>("NoBenchmarkorReferencePriceTrade"))
+        .set("mmtSpecialDividendIndicator",
+             wire_value<md::MmtSpecialDividendIndicator>("NoSpecialDividendTrade"))
+        .set("mmtOffBookAutomatedIndicator",
+             wire_value<md::MmtOffBookAutomatedIndicator>("UnspecifiedOrNotApply"))
+        .set("mmtOrdinaryTradeIndicator",
+             wire_value<md::MmtOrdinaryTradeIndicator>("PlainVanillaTrade"))
+        .set("mmtAlgorithmicIndicator",
+             random_.chance(60) ? wire_value<md::MmtAlgorithmicIndicator>("AlgorithmicTrade")
+                                : wire_value<md::MmtAlgorithmicIndicator>("NoAlgorithmicTrade"))
+        .set("mmtPostTradeDeferralReason",
+             wire_value<md::MmtPostTradeDeferralReason>("ImmediatePublication"))
+        .set("mmtPostTradeDeferralType", wire_value<md::MmtPostTradeDeferralType>("NotApplicable"));
+    set_statistics(stats, [&m](std::string_view name, auto value) { m.set(name, value); });
     set_isin_block(m, "publicProductIdentification", listing.isin);
     feed_.send(m);
 }
@@ -385,7 +420,7 @@ void market::closing_auction(std::size_t share) {
         add(share, side::buy, price, quantity);
         auction_update(share);
     }
-    uncross(share, 3, trading_mode::closing_auction);  // ClosingAuction
+    uncross(share, wire_value<md::AuctionType>("ClosingAuction"), trading_mode::closing_auction);
     phase_change(share, phase::closed);
     clear_book(share);  // orders valid for the day expire
     instrument_summary(share);
@@ -442,8 +477,9 @@ void market::mid_price(std::size_t share) {
     const bool both = bid.orders != 0 && ask.orders != 0;
     md::message_builder m(MsgType::PriceUpdate);
     m.set("instrumentId", state.listing->id)
-        .set("priceUpdateType", static_cast<u8>(both ? 4 : 1))  // MidPrice, else ReferencePrice
-        .set("priceYtmPresence", u16{1})                        // value
+        .set("priceUpdateType", both ? wire_value<md::PriceUpdateType>("MidPrice")
+                                     : wire_value<md::PriceUpdateType>("ReferencePrice"))
+        .set("priceYtmPresence", wire_value<md::PriceYtmPresence>("value"))
         .set("value", both ? (bid.price + ask.price) / 2 : state.listing->reference_price);
     feed_.send(m);
 }
@@ -459,13 +495,7 @@ std::vector<std::int64_t> market::last_prices() const {
 
 void market::index_value(std::uint8_t level_code) {
     const i64 value = synth::index_value(data_, last_prices());
-    if (index_publications_ == 0) {
-        index_opening_ = index_low_ = index_high_ = value;
-    }
-    index_low_ = std::min(index_low_, value);
-    index_high_ = std::max(index_high_, value);
-    index_sum_ += value;
-    ++index_publications_;
+    index_.record(value, 1);
     const i64 traded_value =
         std::accumulate(books_.begin(), books_.end(), i64{0},
                         [](i64 sum, const share_state& s) { return sum + s.stats.value; });
@@ -473,13 +503,13 @@ void market::index_value(std::uint8_t level_code) {
     m.set("instrumentId", data_.price_index.id)
         .set("indexLevelCode", level_code)
         .set("numOfActiveInstruments", static_cast<u16>(books_.size()))
-        .set("indIndexOpeningPortfolio", index_opening_)
+        .set("indIndexOpeningPortfolio", index_.opening)
         .set("indexValue", value)
         .set("pctChangeIndexValPrevSession",
              percent_change(data_.price_index.reference_price, value))
-        .set("sessionLow", index_low_)
-        .set("sessionHigh", index_high_)
-        .set("presenceFlags", u8{1})  // HasTradingValue
+        .set("sessionLow", index_.low)
+        .set("sessionHigh", index_.high)
+        .set("presenceFlags", wire_value<md::RealTimeIndexPresenceFlags>("HasTradingValue"))
         .set("tradingValue", traded_value);
     feed_.send(m);
 }
@@ -493,42 +523,28 @@ void market::index_summaries() {
         const i64 factor = index == &data_.total_return_index ? 2 : 1;
         md::message_builder m(MsgType::IndexSummary);
         m.set("instrumentId", index->id)
-            .set("openingIndexValue", index_opening_ * factor)
-            .set("sessionLow", index_low_ * factor)
-            .set("sessionHigh", index_high_ * factor)
+            .set("openingIndexValue", index_.opening * factor)
+            .set("sessionLow", index_.low * factor)
+            .set("sessionHigh", index_.high * factor)
             .set("closingIndexValue", closing * factor)
-            .set("presenceFlags", u8{1})  // HasSessionAvg
-            .set("sessionAvg",
-                 index_publications_ == 0 ? 0 : index_sum_ / index_publications_ * factor)
+            .set("presenceFlags", wire_value<md::IndexSummaryPresenceFlags>("HasSessionAvg"))
+            .set("sessionAvg", index_.vwap() * factor)
             .set("pctChangeIndexValPrevSession",
                  percent_change(index->reference_price, closing * factor))
             .set("pctChangeIndexValPrevYear",
                  static_cast<i64>(random_.between_signed(-150'000, 250'000)))
             .set("closingCapitalisationPortfolio", capitalisation)
-            .set("indIndexOpeningPortfolio", index_opening_ * factor);
+            .set("indIndexOpeningPortfolio", index_.opening * factor);
         feed_.send(m);
     }
 }
 
 void market::instrument_summary(std::size_t share) {
     const share_state& state = books_.at(share);
-    const trading_statistics& stats = state.stats;
     md::message_builder m(MsgType::InstrumentSummary);
-    m.set("instrumentId", state.listing->id)
-        .set("lastTradedPrice", stats.last)
-        .set("closingPrice", state.closing_price)
-        .set("closingPriceType", u8{3})  // LastACP
-        .set("adjustedClosingPrice", state.closing_price)
-        .set("adjustedClosingPriceReason", u8{1})  // NotApplicable
-        .set("pctChange", percent_change(state.listing->reference_price, state.closing_price))
-        .set("vwap", stats.vwap())
-        .set("noTrades", stats.trades)
-        .set("totalVolume", stats.volume)
-        .set("totalValue", stats.value)
-        .set("openingPrice", stats.opening)
-        .set("maxPrice", stats.high)
-        .set("minPrice", stats.low)
-        .set("isCorrection", u8{0});
+    m.set("instrumentId", state.listing->id).set("isCorrection", u8{0});
+    set_closing(state.stats, state.listing->reference_price, state.closing_price,
+                [&m](std::string_view name, auto value) { m.set(name, value); });
     feed_.send(m);
 }
 
@@ -540,26 +556,17 @@ void market::product_summary(std::size_t share) {
     md::message_builder m(MsgType::ProductSummary);
     const std::size_t clob = m.offset_of("clobInstrument");
     set_in(m, clob, block, "instrumentId", listing.id);
-    set_in(m, clob, block, "marketModelType", u8{2});  // CLOB
-    set_in(m, clob, block, "lastTradedPrice", stats.last);
-    set_in(m, clob, block, "closingPrice", state.closing_price);
-    set_in(m, clob, block, "closingPriceType", u8{3});
-    set_in(m, clob, block, "adjustedClosingPrice", state.closing_price);
-    set_in(m, clob, block, "adjustedClosingPriceReason", u8{1});
-    set_in(m, clob, block, "pctChange",
-           percent_change(listing.reference_price, state.closing_price));
-    set_in(m, clob, block, "vwap", stats.vwap());
-    set_in(m, clob, block, "noTrades", stats.trades);
-    set_in(m, clob, block, "totalVolume", stats.volume);
-    set_in(m, clob, block, "totalValue", stats.value);
-    set_in(m, clob, block, "openingPrice", stats.opening);
-    set_in(m, clob, block, "maxPrice", stats.high);
-    set_in(m, clob, block, "minPrice", stats.low);
+    set_in(m, clob, block, "marketModelType", wire_value<md::MarketModelType>("CLOB"));
+    set_closing(stats, listing.reference_price, state.closing_price,
+                [&](std::string_view name, auto value) { set_in(m, clob, block, name, value); });
     set_in(m, clob, block, "lastTradeDate", date_.number());
     // No cross, block or hybrid trading in shares: those blocks only name their model.
-    set_in(m, m.offset_of("crossInstrument"), block, "marketModelType", u8{5});
-    set_in(m, m.offset_of("blockInstrument"), block, "marketModelType", u8{3});
-    set_in(m, m.offset_of("hybridInstrument"), block, "marketModelType", u8{4});
+    set_in(m, m.offset_of("crossInstrument"), block, "marketModelType",
+           wire_value<md::MarketModelType>("CROSS"));
+    set_in(m, m.offset_of("blockInstrument"), block, "marketModelType",
+           wire_value<md::MarketModelType>("BLOCK"));
+    set_in(m, m.offset_of("hybridInstrument"), block, "marketModelType",
+           wire_value<md::MarketModelType>("HYBRID"));
     const i64 change = state.closing_price - listing.reference_price;
     m.set("productIdentificationType", isin_type)
         .set_text("productIdentification", listing.isin)
@@ -571,12 +578,12 @@ void market::product_summary(std::size_t share) {
         .set("status", active)
         .set("sector", static_cast<u16>(1000 + 10 * share))
         .set("market", u8{1})
-        .set("markerPriceChange", static_cast<u8>(change > 0   ? 1
-                                                  : change < 0 ? 2
-                                                               : 3))
+        .set("markerPriceChange", change > 0   ? wire_value<md::MarkerPriceChange>("Increase")
+                                  : change < 0 ? wire_value<md::MarkerPriceChange>("Decrease")
+                                               : wire_value<md::MarkerPriceChange>("NoChange"))
         .set("lowerLiquidity", u8{0})
         .set("multiplier", i64{1})
-        .set("quotationSystem", u8{3});  // ContinuousTrading
+        .set("quotationSystem", wire_value<md::QuotationSystem>("ContinuousTrading"));
     feed_.send(m);
 }
 

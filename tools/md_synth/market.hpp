@@ -3,10 +3,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "calendar.hpp"
+#include "md/enum_tables.hpp"
 #include "order_book.hpp"
 #include "reference_data.hpp"
 #include "session_feed.hpp"
@@ -31,9 +33,9 @@ struct trading_statistics {
 
 // The MmtTradingMode of a trade.
 enum class trading_mode : std::uint8_t {
-    opening_auction = 2,
-    closing_auction = 3,
-    continuous = 6,
+    opening_auction = md::wire_value<md::MmtTradingMode>("ScheduledOpeningAuction"),
+    closing_auction = md::wire_value<md::MmtTradingMode>("ScheduledClosingAuction"),
+    continuous = md::wire_value<md::MmtTradingMode>("ContinuousTrading"),
 };
 
 // The order books of the shares, their statistics and the index, with the
@@ -74,8 +76,6 @@ class market {
     // The closing call: two orders that cross for exactly one match, the
     // uncrossing, the end of day purge and the day's summaries.
     void closing_auction(std::size_t share);
-    // Messages closing_auction sends for one share.
-    static constexpr std::uint64_t closing_auction_messages = 13;
 
     // Publication.
     void publish_top(std::size_t share, bool always);
@@ -84,8 +84,24 @@ class market {
     void index_value(std::uint8_t level_code);
     void index_summaries();
 
-    // The most messages one random order-flow operation sends.
-    static constexpr std::uint64_t max_operation_messages = 8;
+    // What the operations send: one message each, but for publish_top, a
+    // message for each side that changed, and for an execution against a
+    // resting order, the execution and the trade; an uncrossing sends its
+    // summary and, for each match, an execution for each side and a trade.
+    static constexpr std::uint64_t top_of_book_messages = 2;
+    static constexpr std::uint64_t execution_messages = 2;
+    static constexpr std::uint64_t match_messages = 3;
+    // An aggressive order takes this many resting orders at the most.
+    static constexpr std::uint64_t most_orders_taken = 3;
+    // The most messages one random order-flow operation sends: an aggressive
+    // order that takes the most resting orders, then the new top of book.
+    static constexpr std::uint64_t max_operation_messages =
+        most_orders_taken * execution_messages + top_of_book_messages;
+    // Messages closing_auction sends for one share: the phase change, two
+    // orders each with an auction update, the uncrossing of one match, the
+    // close, the cleared book and the two summaries.
+    static constexpr std::uint64_t closing_auction_messages =
+        1 + 2 * 2 + (1 + match_messages) + 1 + 1 + 2;
 
   private:
     struct share_state {
@@ -97,6 +113,7 @@ class market {
     };
 
     std::uint64_t new_quantity();
+    std::optional<order> random_resting(const order_book& book);
     std::int64_t passive_price(const order_book& book, side s, std::int64_t last);
     void execution(std::size_t share, const order& resting, std::uint64_t quantity,
                    std::int64_t price, std::uint32_t execution_id);
@@ -114,12 +131,9 @@ class market {
     std::uint64_t next_order_id_;
     std::uint32_t next_execution_id_ = 1;
     std::uint32_t next_news_id_ = 1;
-    // The price index today: opening, range, and the values published.
-    std::int64_t index_opening_ = 0;
-    std::int64_t index_low_ = 0;
-    std::int64_t index_high_ = 0;
-    std::int64_t index_sum_ = 0;
-    std::int64_t index_publications_ = 0;
+    // The values of the price index published today, each counted as a
+    // trade of quantity 1: their mean is the index's vwap.
+    trading_statistics index_;
 };
 
 }  // namespace tarn::synth

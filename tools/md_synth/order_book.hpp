@@ -6,10 +6,15 @@
 #include <map>
 #include <vector>
 
+#include "md/enum_tables.hpp"
+
 namespace tarn::synth {
 
 // The wire values of the Side enumeration.
-enum class side : std::uint8_t { buy = 1, sell = 2 };
+enum class side : std::uint8_t {
+    buy = md::wire_value<md::Side>("Buy"),
+    sell = md::wire_value<md::Side>("Sell"),
+};
 
 inline side opposite(side s) { return s == side::buy ? side::sell : side::buy; }
 

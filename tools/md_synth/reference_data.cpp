@@ -11,17 +11,11 @@
 #include "block_fields.hpp"
 #include "isin.hpp"
 #include "md/layouts/index_messages.hpp"
+#include "wire_types.hpp"
 
 namespace tarn::synth {
 
 namespace {
-
-using md::MsgType;
-using u8 = std::uint8_t;
-using u16 = std::uint16_t;
-using u32 = std::uint32_t;
-using u64 = std::uint64_t;
-using i64 = std::int64_t;
 
 struct tick_band {
     i64 lower_bound;
@@ -36,19 +30,8 @@ constexpr std::array<tick_band, 6> tick_table{{
     {100 * price_scale, 500},
 }};
 
-// The wire values of the enumerations these messages use.
-namespace value {
-constexpr u8 equity = 1, fixed_income = 2, index = 5, structured_product = 7;
-constexpr u8 share = 1, corporate_firm_bond = 13, option_warrants = 32, price_index = 46,
-             total_return_index = 47;
-constexpr u8 price = 1, percentage = 2, not_applicable = 1, isin = 2;
-constexpr u8 clob = 2, hybrid = 4;
-constexpr u8 constant = 2, indexed = 5, regulation_s = 2, cash_settlement = 2, call = 2, euro = 2,
-             exercise_na = 3, active = 1, leverage_yes = 2, leverage_no = 3;
-constexpr u8 closed = 1;
-constexpr u8 trade_collar = 1, order_collar = 2;
-constexpr u8 continuous_publication = 1, index_underlying_index = 1;
-}  // namespace value
+constexpr u8 trade_collar = wire_value<md::CollarMode>("TradePriceCollar");
+constexpr u8 order_collar = wire_value<md::CollarMode>("OrderPriceCollar");
 
 constexpr u16 france = 250, netherlands = 528, portugal = 620, germany = 276;
 
@@ -84,6 +67,40 @@ std::string upper(std::string text) {
     return text;
 }
 
+// What names and classifies an instrument; the seed adds the ISIN.
+struct listing {
+    u32 id;
+    const char* isin_country;
+    u16 country;
+    std::string name;
+    std::string issuer;
+    const char* code;
+    const char* cfi;
+    std::string fisn;
+    u8 product_type;
+    u8 product_subtype;
+    u32 market_structure_id;
+};
+
+// An instrument of the listing with an ISIN of its country drawn from
+// `random`; its product id is its id plus 10000.
+listed_instrument listed(random_source& random, const listing& of) {
+    listed_instrument i;
+    i.id = of.id;
+    i.product_id = of.id + 10'000;
+    i.isin = random_isin(random, of.isin_country);
+    i.name = of.name;
+    i.issuer = of.issuer;
+    i.code = of.code;
+    i.cfi = of.cfi;
+    i.fisn = of.fisn;
+    i.product_type = of.product_type;
+    i.product_subtype = of.product_subtype;
+    i.country = of.country;
+    i.market_structure_id = of.market_structure_id;
+    return i;
+}
+
 md::message_builder market_structure(u32 id, u32 parent, std::string_view name, u8 model) {
     md::message_builder m(MsgType::MarketStructure);
     m.set("id", id).set("parentId", parent).set_text("mic", venue_mic).set_text("name", name);
@@ -93,7 +110,9 @@ md::message_builder market_structure(u32 id, u32 parent, std::string_view name, 
 
 md::message_builder collar_table(u32 id, u8 mode, i64 percent) {
     md::message_builder m(MsgType::CollarTableEntry);
-    m.set("collarTableId", id).set("collarMode", mode).set("collarExpression", value::percentage);
+    m.set("collarTableId", id)
+        .set("collarMode", mode)
+        .set("collarExpression", wire_value<md::CollarExpression>("AbsoluteValue"));
     m.set("collarLowerBound", i64{0}).set("collarValue", percent * price_scale);
     m.set("collarLowerBid", -percent * price_scale).set("collarUpperBid", percent * price_scale);
     m.set("collarUpperAsk", percent * price_scale).set("collarLowerAsk", -percent * price_scale);
@@ -122,7 +141,7 @@ md::message_builder instrument(const listed_instrument& i) {
         .set("currency", euro)
         .set("icebergMinValue", i64{10'000} * price_scale)
         .set("lotSize", u32{1})
-        .set("priceExpressionType", value::price)
+        .set("priceExpressionType", wire_value<md::PriceExpressionType>("Price"))
         .set("calendarId", calendar_id)
         .set("marketStructureId", i.market_structure_id)
         .set("tickTableId", tick_table_id)
@@ -130,20 +149,20 @@ md::message_builder instrument(const listed_instrument& i) {
         .set("tradingScheduleId", trading_schedule_id)
         .set_text("description", i.name)
         .set_text("mic", venue_mic)
-        .set("nominalValueType", value::not_applicable)
+        .set("nominalValueType", wire_value<md::NominalValueType>("NotApplicable"))
         .set("multiplier", i64{1})
         .set("strikePriceCurrency", euro)
         .set_text("productIdentification", i.isin)
-        .set("productIdentificationType", value::isin)
+        .set("productIdentificationType", isin_type)
         .set("settlementCalendarId", calendar_id)
-        .set("bondCouponType", value::not_applicable)
+        .set("bondCouponType", wire_value<md::BondCouponType>("NotApplicable"))
         .set("preTradeCheckMinPrice", i.reference_price / 2)
         .set("preTradeCheckMaxPrice", i.reference_price * 2)
         .set("preTradeCheckMinQuantity", u64{1})
         .set("preTradeCheckMaxQuantity", u64{1'000'000})
         .set("preTradeCheckMaxValue", i64{50'000'000} * price_scale)
         .set("liquidity", u8{1})
-        .set("marketModelType", value::clob)
+        .set("marketModelType", wire_value<md::MarketModelType>("CLOB"))
         .set_text("issuer", i.issuer)
         .set("issuerRegCountry", i.country)
         .set_text("productCode", i.code)
@@ -151,18 +170,18 @@ md::message_builder instrument(const listed_instrument& i) {
         .set_text("fisn", i.fisn)
         .set("issueSize", i.issue_size)
         .set("nominalCurrency", euro)
-        .set("usIndicator", value::regulation_s)
+        .set("usIndicator", wire_value<md::UsIndicator>("RegulationS"))
         .set("versionNumber", u8{1})
-        .set("settlementType", value::not_applicable)
-        .set("optionType", value::not_applicable)
-        .set("exerciseType", value::exercise_na)
+        .set("settlementType", wire_value<md::SettlementType>("NotApplicable"))
+        .set("optionType", wire_value<md::OptionType>("NotApplicable"))
+        .set("exerciseType", wire_value<md::ExerciseType>("NA"))
         .set_text("productName", i.name)
         .set("referencePrice", i.reference_price)
-        .set("status", value::active)
+        .set("status", wire_value<md::InstrumentStatus>("Active"))
         .set("initialPhaseId", static_cast<u32>(phase::opening_call))
         .set("thresholdMax", i.reference_price + i.reference_price / 2)
         .set("thresholdMin", i.reference_price / 2)
-        .set("isLeverage", value::leverage_no);
+        .set("isLeverage", wire_value<md::IsLeverage>("No"));
     return m;
 }
 
@@ -171,24 +190,24 @@ std::vector<md::message_builder> instruments(const reference_data& data, const s
     std::transform(data.shares.begin(), data.shares.end(), std::back_inserter(out), instrument);
 
     md::message_builder bond = instrument(data.bond);
-    bond.set("priceExpressionType", value::percentage)
+    bond.set("priceExpressionType", wire_value<md::PriceExpressionType>("Percentage"))
         .set("lastTradingDate", u32{20330314})
         .set("nominalValue", i64{1'000} * price_scale)
-        .set("nominalValueType", value::constant)
-        .set("bondCouponType", value::indexed)
+        .set("nominalValueType", wire_value<md::NominalValueType>("Constant"))
+        .set("bondCouponType", wire_value<md::BondCouponType>("Indexed"))
         .set("accruedInterestValue", i64{41'250});
     out.push_back(bond);
 
     md::message_builder warrant = instrument(data.warrant);
     warrant.set("lastTradingDate", static_cast<u32>(date.year() + 1) * 10000 + 617)
         .set("expiryDate", static_cast<u32>(date.year() + 1) * 10000 + 619)
-        .set("marketModelType", value::hybrid)
+        .set("marketModelType", wire_value<md::MarketModelType>("HYBRID"))
         .set("multiplier", i64{1'000})  // ten warrants for one share
         .set("strikePrice", i64{60} * price_scale)
-        .set("settlementType", value::cash_settlement)
-        .set("optionType", value::call)
-        .set("exerciseType", value::euro)
-        .set("isLeverage", value::leverage_yes)
+        .set("settlementType", wire_value<md::SettlementType>("CashSettlement"))
+        .set("optionType", wire_value<md::OptionType>("Call"))
+        .set("exerciseType", wire_value<md::ExerciseType>("EURO"))
+        .set("isLeverage", wire_value<md::IsLeverage>("Yes"))
         .set_text("kid", "https://kid.example.com/" + data.warrant.isin)
         .set("kidIssueDate", date.number() - 10000)  // a year before
         .set("valueAtRisk", u8{6})
@@ -197,7 +216,9 @@ std::vector<md::message_builder> instruments(const reference_data& data, const s
 
     for (const listed_instrument* index : {&data.price_index, &data.total_return_index}) {
         md::message_builder m = instrument(*index);
-        m.set("priceExpressionType", u8{3}).set("lotSize", u32{0}).set("liquidity", u8{0});
+        m.set("priceExpressionType", wire_value<md::PriceExpressionType>("NotApplicable"))
+            .set("lotSize", u32{0})
+            .set("liquidity", u8{0});
         m.set("referenceInstrumentId", index == &data.total_return_index ? data.price_index.id : 0);
         out.push_back(m);
     }
@@ -215,9 +236,9 @@ md::message_builder index_params(const reference_data& data, const listed_instru
         .set("indexBaseDate", u32{20091231})
         .set("correctionCoefficient", price_scale)
         .set("numOfComponents", static_cast<u16>(data.shares.size()))
-        .set("indexPublicationSchedule", value::continuous_publication)
-        .set("indexType", u8{1})
-        .set("presenceFlags", u8{0})
+        .set("indexPublicationSchedule", wire_value<md::IndexPublicationSchedule>("Continuous"))
+        .set("indexType", wire_value<md::IndexType>("W"))
+        .set("presenceFlags", wire_value<md::IndexParamsPresenceFlags>("None"))
         .set("publicationOrder", order)
         .set("currency", euro)
         .set("dateValidity", date.number());
@@ -227,7 +248,7 @@ md::message_builder index_params(const reference_data& data, const listed_instru
         const std::size_t element = list + 1;
         set_isin_in(m, element, data.price_index.isin);
         set_in(m, element, md::index_underlying_layout, "indexUnderlyingType",
-               value::index_underlying_index);
+               wire_value<md::IndexUnderlyingType>("Index"));
     }
     return m;
 }
@@ -237,15 +258,15 @@ md::message_builder index_params(const reference_data& data, const listed_instru
 std::uint8_t phase_type(phase p) {
     switch (p) {
         case phase::opening_call:
-            return 4;  // AuctionOpening
+            return wire_value<md::TradingPhaseType>("AuctionOpening");
         case phase::continuous:
-            return 1;  // ContinuousPriceTime
+            return wire_value<md::TradingPhaseType>("ContinuousPriceTime");
         case phase::closing_call:
-            return 8;  // AuctionClosing
+            return wire_value<md::TradingPhaseType>("AuctionClosing");
         case phase::trading_at_last:
-            return 3;  // ContinuousLastAuctionTime
+            return wire_value<md::TradingPhaseType>("ContinuousLastAuctionTime");
         case phase::closed:
-            return 6;  // NoTradingClosed
+            return wire_value<md::TradingPhaseType>("NoTradingClosed");
     }
     throw std::logic_error("no such phase");
 }
@@ -274,19 +295,12 @@ reference_data make_reference_data(random_source& random) {
     reference_data data;
     u32 id = 1001;
     for (const company& c : companies) {
-        listed_instrument share;
-        share.id = id;
-        share.product_id = id + 10'000;
-        share.isin = random_isin(random, c.country_letters);
-        share.name = c.name;
-        share.issuer = c.name;
-        share.code = c.code;
-        share.cfi = "ESVUFR";
-        share.fisn = upper(std::string(c.name).substr(0, std::string(c.name).rfind(' '))) + "/SH";
-        share.product_type = value::equity;
-        share.product_subtype = value::share;
-        share.country = c.country;
-        share.market_structure_id = 2;
+        const std::string name = c.name;
+        listed_instrument share =
+            listed(random, {id, c.country_letters, c.country, name, name, c.code, "ESVUFR",
+                            upper(name.substr(0, name.rfind(' '))) + "/SH",
+                            wire_value<md::ProductType>("Equity"),
+                            wire_value<md::ProductSubtype>("Share"), 2});
         share.reference_price = on_tick(static_cast<i64>(random.between(8, 90)) * price_scale +
                                         static_cast<i64>(random.between(0, price_scale - 1)));
         share.issue_size = random.between(50, 900) * 1'000'000;
@@ -295,38 +309,22 @@ reference_data make_reference_data(random_source& random) {
         ++id;
     }
 
-    listed_instrument& bond = data.bond;
-    bond.id = 3001;
-    bond.product_id = 13'001;
-    bond.isin = random_isin(random, "FR");
-    bond.name = "Aubrac Energie 1.25% IL 2033";
-    bond.issuer = "Aubrac Energie SA";
-    bond.code = "AUBR33";
-    bond.cfi = "DBFNFR";
-    bond.fisn = "AUBRAC ENERGIE/1.25 IL BD 20330315";
-    bond.product_type = value::fixed_income;
-    bond.product_subtype = value::corporate_firm_bond;
-    bond.country = france;
-    bond.market_structure_id = 3;
-    bond.reference_price =
+    data.bond =
+        listed(random, {3001, "FR", france, "Aubrac Energie 1.25% IL 2033", "Aubrac Energie SA",
+                        "AUBR33", "DBFNFR", "AUBRAC ENERGIE/1.25 IL BD 20330315",
+                        wire_value<md::ProductType>("FixedIncome"),
+                        wire_value<md::ProductSubtype>("CorporateFirmBond"), 3});
+    data.bond.reference_price =
         static_cast<i64>(random.between(980'000, 1'040'000));  // percent of nominal
-    bond.issue_size = 500'000;
+    data.bond.issue_size = 500'000;
 
-    listed_instrument& warrant = data.warrant;
-    warrant.id = 4001;
-    warrant.product_id = 14'001;
-    warrant.isin = random_isin(random, "FR");
-    warrant.name = "Call Rhinebrook Chemie 60 EUR";
-    warrant.issuer = "Banque du Causse SA";
-    warrant.code = "RB60C";
-    warrant.cfi = "RWSTCE";
-    warrant.fisn = "BQ DU CAUSSE/CALL WT RHINEBROOK";
-    warrant.product_type = value::structured_product;
-    warrant.product_subtype = value::option_warrants;
-    warrant.country = france;
-    warrant.market_structure_id = 4;
-    warrant.reference_price = on_tick(static_cast<i64>(random.between(1'000, 25'000)));
-    warrant.issue_size = 10'000'000;
+    data.warrant =
+        listed(random, {4001, "FR", france, "Call Rhinebrook Chemie 60 EUR", "Banque du Causse SA",
+                        "RB60C", "RWSTCE", "BQ DU CAUSSE/CALL WT RHINEBROOK",
+                        wire_value<md::ProductType>("StructuredProduct"),
+                        wire_value<md::ProductSubtype>("OptionWarrants"), 4});
+    data.warrant.reference_price = on_tick(static_cast<i64>(random.between(1'000, 25'000)));
+    data.warrant.issue_size = 10'000'000;
     data.warrant_underlying_isin = random_isin(random, "DE");
 
     std::vector<i64> references;
@@ -338,22 +336,17 @@ reference_data make_reference_data(random_source& random) {
     if (data.index_divisor == 0) {
         throw std::logic_error("index divisor out of range");
     }
-    for (listed_instrument* index : {&data.price_index, &data.total_return_index}) {
-        const bool total_return = index == &data.total_return_index;
-        index->id = total_return ? 9002 : 9001;
-        index->product_id = index->id + 10'000;
-        index->isin = random_isin(random, "FR");
-        index->name = total_return ? "Synthetic Four Total Return" : "Synthetic Four";
-        index->issuer = "Tarn Index Services";
-        index->code = total_return ? "SYN4TR" : "SYN4";
-        index->cfi = "TIXXXX";
-        index->fisn = total_return ? "SYNTHETIC FOUR/TR IDX" : "SYNTHETIC FOUR/IDX";
-        index->product_type = value::index;
-        index->product_subtype = total_return ? value::total_return_index : value::price_index;
-        index->country = france;
-        index->market_structure_id = 5;
-        index->reference_price = index_value(data, references) * (total_return ? 2 : 1);
-    }
+    const i64 price_index_value = index_value(data, references);
+    data.price_index =
+        listed(random, {9001, "FR", france, "Synthetic Four", "Tarn Index Services", "SYN4",
+                        "TIXXXX", "SYNTHETIC FOUR/IDX", wire_value<md::ProductType>("Index"),
+                        wire_value<md::ProductSubtype>("PriceIndex"), 5});
+    data.price_index.reference_price = price_index_value;
+    data.total_return_index = listed(
+        random, {9002, "FR", france, "Synthetic Four Total Return", "Tarn Index Services", "SYN4TR",
+                 "TIXXXX", "SYNTHETIC FOUR/TR IDX", wire_value<md::ProductType>("Index"),
+                 wire_value<md::ProductSubtype>("TotalReturnIndex"), 5});
+    data.total_return_index.reference_price = price_index_value * 2;
     return data;
 }
 
@@ -370,11 +363,15 @@ std::int64_t index_value(const reference_data& data, const std::vector<std::int6
 std::vector<md::message_builder> reference_messages(const reference_data& data,
                                                     const session_date& date) {
     std::vector<md::message_builder> out;
-    out.push_back(market_structure(market_id, 0, "Tarn Synthetic Market", value::not_applicable));
-    out.push_back(market_structure(2, market_id, "Shares", value::clob));
-    out.push_back(market_structure(3, market_id, "Bonds", value::clob));
-    out.push_back(market_structure(4, market_id, "Warrants and Certificates", value::hybrid));
-    out.push_back(market_structure(5, market_id, "Indices", value::not_applicable));
+    out.push_back(market_structure(market_id, 0, "Tarn Synthetic Market",
+                                   wire_value<md::MarketModelType>("NotApplicable")));
+    out.push_back(
+        market_structure(2, market_id, "Shares", wire_value<md::MarketModelType>("CLOB")));
+    out.push_back(market_structure(3, market_id, "Bonds", wire_value<md::MarketModelType>("CLOB")));
+    out.push_back(market_structure(4, market_id, "Warrants and Certificates",
+                                   wire_value<md::MarketModelType>("HYBRID")));
+    out.push_back(market_structure(5, market_id, "Indices",
+                                   wire_value<md::MarketModelType>("NotApplicable")));
 
     for (const tick_band& band : tick_table) {
         md::message_builder m(MsgType::TickTableEntry);
@@ -393,14 +390,14 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
         md::message_builder m(MsgType::CalendarException);
         m.set("calendarId", calendar_id)
             .set("calendarExceptionDate", static_cast<u32>(date.year()) * 10000 + month_day)
-            .set("calendarExceptionType", value::closed);
+            .set("calendarExceptionType", wire_value<md::CalendarExceptionType>("Closed"));
         out.push_back(m);
     }
 
-    out.push_back(collar_table(1, value::order_collar, 50));  // static order collar
-    out.push_back(collar_table(2, value::order_collar, 10));  // dynamic order collar
-    out.push_back(collar_table(3, value::trade_collar, 10));  // static trade collar
-    out.push_back(collar_table(4, value::trade_collar, 5));   // dynamic trade collar
+    out.push_back(collar_table(1, order_collar, 50));  // static order collar
+    out.push_back(collar_table(2, order_collar, 10));  // dynamic order collar
+    out.push_back(collar_table(3, trade_collar, 10));  // static trade collar
+    out.push_back(collar_table(4, trade_collar, 5));   // dynamic trade collar
     md::message_builder group(MsgType::CollarGroup);
     group.set("id", collar_group_id)
         .set("orderStaticCollarTableId", u32{1})
@@ -419,7 +416,7 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
     md::message_builder underlying(MsgType::ExternalUnderlying);
     underlying.set("externalUnderlyingId", u32{1})
         .set_text("productIdentification", data.warrant_underlying_isin)
-        .set("productIdentificationType", value::isin)
+        .set("productIdentificationType", isin_type)
         .set_text("productCode", "RBCH")
         .set_text("productName", "Rhinebrook Chemie AG")
         .set_text("mic", "XEXT")
@@ -454,7 +451,8 @@ std::vector<md::message_builder> reference_messages(const reference_data& data,
         md::message_builder entry(MsgType::IndexPortfolioEntry);
         entry.set("id", static_cast<u32>(i + 1))
             .set("indexId", data.price_index.id)
-            .set("presenceFlags", u8{1})
+            .set("presenceFlags",
+                 wire_value<md::IndexPortfolioEntryPresenceFlags>("HasInstrumentId"))
             .set("instrumentId", share.id)
             .set_text("mic", venue_mic)
             .set("currency", euro)

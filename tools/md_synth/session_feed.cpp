@@ -31,12 +31,12 @@ session_feed::session_feed(random_source& random, const feed_settings& settings,
 std::uint32_t session_feed::stamp(md::message_builder& message) {
     now_ += random_.between(300, 4'000);  // the engine's pace within one event
     const std::uint32_t seq_num = next_seq_num_++;
-    message.version(protocol_version)
-        .seq_num(seq_num)
-        .timestamp(now_)
-        .source_timestamp(now_ - random_.between(2 * microsecond, 30 * microsecond))
-        .session_id(settings_.session_id)
-        .stream_id(settings_.stream_id);
+    message.set("version", protocol_version)
+        .set("seqNum", seq_num)
+        .set("timestamp", now_)
+        .set("sourceTimestamp", now_ - random_.between(2 * microsecond, 30 * microsecond))
+        .set("sessionId", settings_.session_id)
+        .set("streamId", settings_.stream_id);
     ++counts_.messages;
     return seq_num;
 }
@@ -56,7 +56,7 @@ std::uint32_t session_feed::send_cut(md::message_builder message, std::uint16_t 
         throw std::logic_error("a cut message keeps its header and loses part of its body");
     }
     const std::uint32_t seq_num = stamp(message);
-    message.length(length);
+    message.set("length", static_cast<std::uint16_t>(length));
     burst_.push_back({now_, std::string(message.view().substr(0, length))});
     return seq_num;
 }
@@ -100,11 +100,11 @@ void session_feed::pause(std::uint64_t quiet_ns) {
     while (last_data_ns_ + heartbeat_interval < resume) {
         md::message_builder heartbeat(md::MsgType::Heartbeat, sizeof(md::Header));
         const std::uint64_t at = last_data_ns_ + heartbeat_interval;
-        heartbeat.version(protocol_version)
-            .timestamp(at)
-            .source_timestamp(at)
-            .session_id(settings_.session_id)
-            .stream_id(settings_.stream_id);
+        heartbeat.set("version", protocol_version)
+            .set("timestamp", at)
+            .set("sourceTimestamp", at)
+            .set("sessionId", settings_.session_id)
+            .set("streamId", settings_.stream_id);
         const stamped_message beat{at, std::string(heartbeat.view())};
         packer_.pack({&beat, 1}, packed_);
         deliver();

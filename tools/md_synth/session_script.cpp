@@ -8,22 +8,13 @@
 #include "market.hpp"
 #include "md/catalogue.hpp"
 #include "reference_data.hpp"
+#include "wire_types.hpp"
 
 namespace tarn::synth {
 
 namespace {
 
-using md::MsgType;
-using u8 = std::uint8_t;
-using u32 = std::uint32_t;
-
 constexpr std::uint64_t millisecond = 1'000'000;
-
-// TradingSessionEvent values.
-constexpr u8 start_of_technical_session = 2;
-constexpr u8 end_of_technical_session = 3;
-constexpr u8 initial_reference_data_start = 4;
-constexpr u8 initial_reference_data_end = 5;
 
 // Messages after the closing auctions: the closing index value, two index
 // summaries, a position report, the end of the test scenario and of the session.
@@ -74,15 +65,15 @@ class day {
 
   private:
     void start_of_day() {
-        market_.session_status(start_of_technical_session);
-        test_event(2,
-                   "synthetic session, seed " + std::to_string(settings_.seed));  // ScenarioStart
+        market_.session_status(wire_value<md::TradingSessionEvent>("StartOfTechnicalSession"));
+        test_event(wire_value<md::TestEventType>("ScenarioStart"),
+                   "synthetic session, seed " + std::to_string(settings_.seed));
         md::message_builder key(MsgType::EncryptionKey);
         key.set("id", u32{1}).set_text("secretKey", random_text(random_, 32, "0123456789abcdef"));
         feed_.send(key);
         feed_.pause();
 
-        market_.session_status(initial_reference_data_start);
+        market_.session_status(wire_value<md::TradingSessionEvent>("InitialReferenceDataStart"));
         std::size_t in_burst = 0;
         for (const md::message_builder& m : reference_messages(data_, settings_.date)) {
             feed_.send(m);
@@ -91,10 +82,10 @@ class day {
                 in_burst = 0;
             }
         }
-        market_.session_status(initial_reference_data_end);
+        market_.session_status(wire_value<md::TradingSessionEvent>("InitialReferenceDataEnd"));
         feed_.pause(120 * millisecond);  // a quiet line: heartbeats
 
-        market_.position_report(1);  // SOD
+        market_.position_report(wire_value<md::PosType>("SOD"));
         market_.news("Market notice 1/2: synthetic session",
                      "This session is generated: its instruments, companies and prices are "
                      "fictitious.",
@@ -132,13 +123,14 @@ class day {
         }
         for (std::size_t share = 0; share < market_.size(); ++share) {
             market_.phase_change(share, phase::continuous);
-            market_.uncross(share, 2, trading_mode::opening_auction);  // OpeningAuction
+            market_.uncross(share, wire_value<md::AuctionType>("OpeningAuction"),
+                            trading_mode::opening_auction);
             market_.publish_top(share, true);
             market_.collars(share, 2,
                             market_.statistics(share).opening);  // dynamic, around the open
             feed_.pause();
         }
-        market_.index_value(4);  // OpeningValue
+        market_.index_value(wire_value<md::IndexLevelCode>("OpeningValue"));
         feed_.pause();
     }
 
@@ -149,10 +141,10 @@ class day {
         md::message_builder login(MsgType::Login);
         login.set("connectionId", std::uint16_t{1})
             .set_text("token", random_text(random_, 8, "ABCDEFGHJKLMNPQRSTUVWXYZ23456789"))
-            .set("filter", u8{0});  // None
+            .set("filter", wire_value<md::LoginFilter>("None"));
         feed_.send(login);
         md::message_builder response(MsgType::LoginResponse);
-        response.set("result", u8{1});  // Ok
+        response.set("result", wire_value<md::LoginResult>("Ok"));
         feed_.send(response);
         for (std::size_t share = 0; share < market_.size(); ++share) {
             market_.snapshot(share);
@@ -205,7 +197,7 @@ class day {
             if (free >= market::max_operation_messages) {
                 order_flow_event();
             } else if (random_.chance(50)) {
-                market_.index_value(5);  // CurrentValue
+                market_.index_value(wire_value<md::IndexLevelCode>("CurrentValue"));
             } else {
                 market_.mid_price(random_.between(0, market_.size() - 1));
             }
@@ -230,7 +222,7 @@ class day {
                 market_.add_passive(share);
             }
         } else if (roll <= 88) {
-            market_.index_value(5);  // CurrentValue
+            market_.index_value(wire_value<md::IndexLevelCode>("CurrentValue"));
         } else if (roll <= 93) {
             market_.mid_price(share);
         } else if (roll <= 96) {
@@ -285,11 +277,12 @@ class day {
     }
 
     void end_of_day() {
-        market_.index_value(7);  // ClosingValue
+        market_.index_value(wire_value<md::IndexLevelCode>("ClosingValue"));
         market_.index_summaries();
-        market_.position_report(3);                                                  // FIN
-        test_event(3, "synthetic session, seed " + std::to_string(settings_.seed));  // ScenarioEnd
-        market_.session_status(end_of_technical_session);
+        market_.position_report(wire_value<md::PosType>("FIN"));
+        test_event(wire_value<md::TestEventType>("ScenarioEnd"),
+                   "synthetic session, seed " + std::to_string(settings_.seed));
+        market_.session_status(static_cast<u8>(md::TradingSessionEvent::EndOfTechnicalSession));
     }
 
     void test_event(u8 type, const std::string& scenario) {

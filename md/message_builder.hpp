@@ -42,15 +42,6 @@ class message_builder {
     message_builder& source_timestamp(std::uint64_t value) {
         return put(field_offset(header_layout, "sourceTimestamp"), value);
     }
-    message_builder& is_encrypted(std::uint8_t value) {
-        return put(field_offset(header_layout, "isEncrypted"), value);
-    }
-    message_builder& encryption_offset(std::uint64_t value) {
-        return put(field_offset(header_layout, "encryptionOffset"), value);
-    }
-    message_builder& encryption_key_id(std::uint32_t value) {
-        return put(field_offset(header_layout, "encryptionKeyId"), value);
-    }
     message_builder& session_id(std::uint16_t value) {
         return put(field_offset(header_layout, "sessionId"), value);
     }
@@ -82,9 +73,6 @@ class message_builder {
 
     // Text into a field of `width` bytes, cut to the width, the rest zero.
     message_builder& text(std::size_t offset, std::string_view value, std::size_t width);
-
-    // Raw bytes at `offset`.
-    message_builder& raw(std::size_t offset, std::string_view value);
 
     const std::vector<char>& bytes() const noexcept { return bytes_; }
     std::string_view view() const noexcept { return {bytes_.data(), bytes_.size()}; }

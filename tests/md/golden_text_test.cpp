@@ -354,10 +354,17 @@ TEST(GoldenText, EveryPrintableType) {
     for (const golden& g : goldens) {
         const auto type = MsgType(std::stoi(std::string(g.type)));
         message_builder m(type, body_offset + g.body.size());
-        m.raw(msg_type_offset + sizeof type, header_rest + g.body);
-        EXPECT_EQ(testing::full_text(m), "length=" + std::to_string(m.bytes().size()) +
-                                             "|MsgType=" + std::string(g.type) + "|" +
-                                             header_rest_text + g.text);
+        m.text(msg_type_offset + sizeof type, header_rest + g.body,
+               header_rest.size() + g.body.size());
+        // At an odd address, as a message may lie in the receive buffer: no
+        // field's text depends on where it lies (and under the undefined-
+        // behaviour sanitizer a misaligned typed load aborts).
+        const std::string odd = " " + testing::bytes_of(m);
+        text_stream out;
+        ASSERT_TRUE(
+            write_message(out, *find_layout(type), byte_view(odd.data() + 1, m.view().size())));
+        EXPECT_EQ(out.view(), "length=" + std::to_string(m.bytes().size()) + "|MsgType=" +
+                                  std::string(g.type) + "|" + header_rest_text + g.text);
         covered.insert(type);
     }
     for (const catalogue_entry& entry : printable_messages()) {

@@ -34,30 +34,22 @@ constexpr field count_field{0, "count", uint8};
 // Calls visit(field, offset) for every value the walk visits in a message,
 // and for a counted list for its count (count_field) before the walk reads it.
 template <class Visit>
-class value_visitor : public layout_visitor {
-  public:
-    value_visitor(const message_builder& message, Visit& visit)
-        : base_(message.bytes().data()), visit_(visit) {}
+struct value_visitor : layout_visitor {
+    const char* base;
+    Visit& visit;
     template <value_kind Kind>
     bool value(const field& f, byte_view container) {
-        visit_(f, offset_of(container) + f.offset);
+        visit(f, static_cast<std::size_t>(container.data() - base) + f.offset);
         return true;
     }
     void open_counted_list(const field& /*list*/, byte_view room) {
-        visit_(count_field, offset_of(room));
+        visit(count_field, static_cast<std::size_t>(room.data() - base));
     }
-
-  private:
-    std::size_t offset_of(byte_view part) const {
-        return static_cast<std::size_t>(part.data() - base_);
-    }
-    const char* base_;
-    Visit& visit_;
 };
 
 template <class Visit>
 void for_each_value(const layout& of, const message_builder& message, Visit& visit) {
-    value_visitor<Visit> walker(message, visit);
+    value_visitor<Visit> walker{{}, message.bytes().data(), visit};
     walk_fields(walker, of, testing::view_of(message));
 }
 

@@ -74,11 +74,11 @@ class field_filler : public md::layout_visitor {
 
     void fill_enumeration(const md::field& f, std::size_t at) {
         const auto entries = f.kind.names->entries;
-        const std::int32_t value = entries[random_.below(entries.size())].value;
+        const std::int32_t code = entries[random_.below(entries.size())].value;
         if (f.kind.width == 2) {
-            message_.put(at, static_cast<std::uint16_t>(value));
+            message_.put(at, static_cast<std::uint16_t>(code));
         } else {
-            message_.put(at, static_cast<std::uint8_t>(value));
+            message_.put(at, static_cast<std::uint8_t>(code));
         }
     }
 

@@ -146,10 +146,10 @@ class json_members : public layout_visitor {
             }
         } else if constexpr (Kind == value_kind::enumeration) {
             // The description first, so the room made is what it needs.
-            const std::int32_t value = load_enumeration(f, container);
-            const std::string_view name = name_of(f, value);
+            const std::int32_t code = load_enumeration(f, container);
+            const std::string_view name = name_of(f, code);
             char* const at = out_.reserve(f.name.size() + 4 + enumeration_json_room(name.size()));
-            out_.commit(write_enumeration_json(write_label(at, f.name, next()), value, name));
+            out_.commit(write_enumeration_json(write_label(at, f.name, next()), code, name));
         } else {
             out_.commit(write<Kind>(out_.reserve(room<Kind>(f)), f, container));
         }

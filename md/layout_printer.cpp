@@ -75,9 +75,9 @@ class fields_text_writer : public layout_visitor {
             }
         } else if constexpr (Kind == value_kind::enumeration) {
             // The description first, so the room made is what it needs.
-            const enumeration_text text(*f.kind.names, load_enumeration(f, container));
-            char* const at = out_.reserve(f.name.size() + 2 + text.room());
-            out_.commit(text.write(write_label(at, f.name)));
+            const enumeration_text described(*f.kind.names, load_enumeration(f, container));
+            char* const at = out_.reserve(f.name.size() + 2 + described.room());
+            out_.commit(described.write(write_label(at, f.name)));
         } else {
             char* const at = out_.reserve(f.name.size() + 2 + number_room<Kind>);
             out_.commit(write_number<Kind>(write_label(at, f.name), f, container));

@@ -90,8 +90,9 @@ const layout* message_filter::ids_of(const layout& of, id_layouts& into) {
     if (kept.empty()) {
         return nullptr;
     }
-    const std::vector<field>& fields = into.fields.emplace_back(std::move(kept));
-    return &into.layouts.emplace_back(layout{of.size, fields});
+    into.fields.push_back(std::move(kept));
+    into.layouts.push_back({of.size, into.fields.back()});
+    return &into.layouts.back();
 }
 
 bool message_filter::shows(byte_view message) const noexcept {

@@ -119,16 +119,19 @@ constexpr std::size_t json_scalar_room(const kind_spec& kind) {
 // Also the writer of the header's members (layout_walk.hpp).
 class json_members : public layout_visitor {
   public:
-    json_members(text_stream& out, position first) : out_(out), where_(first) {}
+    json_members(text_stream& out, position first) : out_(out), where_(first), start_(first) {}
 
     template <value_kind Kind>
     static constexpr std::size_t room(const field& f) {
         return f.name.size() + 4 + json_scalar_room<Kind>(f.kind);
     }
 
+    // A header member; the position of the first is known when the header is
+    // written unrolled, so no state is read or kept per member.
     template <value_kind Kind>
-    char* write(char* at, const field& f, byte_view container) {
-        return write_json_scalar<Kind>(write_label(at, f.name, next()), f, container);
+    char* write(char* at, const field& f, byte_view header, bool first) const {
+        return write_json_scalar<Kind>(write_label(at, f.name, first ? start_ : position::later), f,
+                                       header);
     }
 
     template <value_kind Kind>
@@ -151,7 +154,8 @@ class json_members : public layout_visitor {
             char* const at = out_.reserve(f.name.size() + 4 + enumeration_json_room(name.size()));
             out_.commit(write_enumeration_json(write_label(at, f.name, next()), code, name));
         } else {
-            out_.commit(write<Kind>(out_.reserve(room<Kind>(f)), f, container));
+            char* const at = out_.reserve(room<Kind>(f));
+            out_.commit(write_json_scalar<Kind>(write_label(at, f.name, next()), f, container));
         }
         return true;
     }
@@ -212,6 +216,7 @@ class json_members : public layout_visitor {
 
     text_stream& out_;
     position where_;
+    position start_;  // of the header's first member
 };
 
 }  // namespace

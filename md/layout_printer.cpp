@@ -30,7 +30,7 @@ struct header_text_writer {
     }
 
     template <value_kind Kind>
-    char* write(char* at, const field& f, byte_view header) const {
+    char* write(char* at, const field& f, byte_view header, bool /*first*/) const {
         std::memcpy(at, f.name.data(), f.name.size());
         at += f.name.size();
         *at++ = '=';

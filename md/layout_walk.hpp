@@ -140,7 +140,7 @@ class header_field_by_field : public layout_visitor {
     bool value(const field& f, byte_view container) {
         if constexpr (is_scalar(Kind)) {
             char* const at = out_.reserve(HeaderWriter::template room<Kind>(f));
-            out_.commit(writer_.template write<Kind>(at, f, container));
+            out_.commit(writer_.template write<Kind>(at, f, container, f.offset == 0));
         }
         return true;
     }
@@ -173,8 +173,10 @@ bool walk_fields(Visitor& visitor, const layout& of, byte_view bytes) {
 // known, and room for the whole text made once. A header writer has
 //   template <value_kind Kind> static constexpr std::size_t room(const field& f)
 //       the most characters field `f` writes, and
-//   template <value_kind Kind> char* write(char* at, const field& f, byte_view header)
-//       which writes it at `at` and returns the end.
+//   template <value_kind Kind>
+//   char* write(char* at, const field& f, byte_view header, bool first)
+//       which writes it at `at` and returns the end; `first` for the first
+//       field, known at compile time in the unrolled writer.
 // A view shorter than the header gives the fields that lie wholly inside it.
 template <class HeaderWriter>
 text_stream& write_header_fields(text_stream& out, byte_view header, HeaderWriter& writer) {
@@ -188,7 +190,7 @@ text_stream& write_header_fields(text_stream& out, byte_view header, HeaderWrite
                  ...);
             char* at = out.reserve(room);
             ((at = writer.template write<header_fields[Index].kind.kind>(at, header_fields[Index],
-                                                                         header)),
+                                                                         header, Index == 0)),
              ...);
             out.commit(at);
         }

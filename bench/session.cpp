@@ -8,6 +8,7 @@
 #include "md/catalogue.hpp"
 #include "md/header.hpp"
 #include "md/layout.hpp"
+#include "md/layout_walk.hpp"
 
 namespace tarn::bench {
 
@@ -24,81 +25,60 @@ constexpr std::uint64_t power_of_ten(unsigned exponent) {
     return value;
 }
 
-// Writes plausible values into every field of `of`, whose offsets count from `base`.
-class field_filler {
+// Writes plausible values into every field of a message, walking its layout;
+// a counted list gets its count before the walk reads it.
+class field_filler : public md::layout_visitor {
   public:
     field_filler(md::message_builder& message, random_numbers& random, std::uint64_t timestamp)
         : message_(message), random_(random), timestamp_(timestamp) {}
 
-    void fill(const md::layout& of, std::size_t base) {
-        for (const md::field& f : of.fields) {
-            fill(f, base + f.offset);
+    template <md::value_kind Kind>
+    bool value(const md::field& f, md::byte_view container) {
+        const std::size_t at = offset_of(container) + f.offset;
+        if constexpr (Kind == md::value_kind::uint8) {
+            message_.put(at, static_cast<std::uint8_t>(random_.below(100)));
+        } else if constexpr (Kind == md::value_kind::int8) {
+            message_.put(at, static_cast<std::int8_t>(random_.below(100)));
+        } else if constexpr (Kind == md::value_kind::flag) {
+            message_.put(at, static_cast<std::uint8_t>(random_.below(2)));
+        } else if constexpr (Kind == md::value_kind::uint16) {
+            message_.put(at, static_cast<std::uint16_t>(random_.below(10'000)));
+        } else if constexpr (Kind == md::value_kind::uint32) {  // instrument ids, dates, counters
+            message_.put(at, static_cast<std::uint32_t>(1 + random_.below(power_of_ten(8))));
+        } else if constexpr (Kind == md::value_kind::uint64) {  // order ids and quantities
+            message_.put(at, 1 + random_.below(power_of_ten(2 + random_.below(14))));
+        } else if constexpr (Kind == md::value_kind::int64) {  // prices in ten-thousandths
+            message_.put(
+                at, static_cast<std::int64_t>(power_of_ten(4) + random_.below(power_of_ten(9))));
+        } else if constexpr (Kind == md::value_kind::timestamp) {
+            message_.put(at, timestamp_ - random_.below(power_of_ten(6)));
+        } else if constexpr (Kind == md::value_kind::enumeration) {
+            fill_enumeration(f, at);
+        } else if constexpr (Kind == md::value_kind::text) {
+            fill_text(at, f.kind.width, f.kind.width);
+        } else {  // a name shorter than its room, then a zero
+            fill_text(at, f.kind.width, std::min<std::size_t>(f.kind.width - 1, 12));
         }
+        return true;
+    }
+
+    void open_counted_list(const md::field& list, md::byte_view room) {
+        message_.put(offset_of(room),
+                     static_cast<std::uint8_t>(1 + random_.below(list.kind.count)));
     }
 
   private:
-    void fill(const md::field& f, std::size_t at) {
-        switch (f.kind.kind) {
-            case md::value_kind::uint8:
-                message_.put(at, static_cast<std::uint8_t>(random_.below(100)));
-                break;
-            case md::value_kind::int8:
-                message_.put(at, static_cast<std::int8_t>(random_.below(100)));
-                break;
-            case md::value_kind::flag:
-                message_.put(at, static_cast<std::uint8_t>(random_.below(2)));
-                break;
-            case md::value_kind::uint16:
-                message_.put(at, static_cast<std::uint16_t>(random_.below(10'000)));
-                break;
-            case md::value_kind::uint32:  // instrument ids, dates, counters
-                message_.put(at, static_cast<std::uint32_t>(1 + random_.below(power_of_ten(8))));
-                break;
-            case md::value_kind::uint64:  // order ids and quantities, a few to many digits
-                message_.put(at, 1 + random_.below(power_of_ten(2 + random_.below(14))));
-                break;
-            case md::value_kind::int64:  // prices in ten-thousandths
-                message_.put(at, static_cast<std::int64_t>(power_of_ten(4) +
-                                                           random_.below(power_of_ten(9))));
-                break;
-            case md::value_kind::timestamp:
-                message_.put(at, timestamp_ - random_.below(power_of_ten(6)));
-                break;
-            case md::value_kind::enumeration:
-                fill_enumeration(f, at);
-                break;
-            case md::value_kind::text:
-                fill_text(at, f.kind.width, f.kind.width);
-                break;
-            case md::value_kind::ztext:  // a name shorter than its room, then a zero
-                fill_text(at, f.kind.width, std::min<std::size_t>(f.kind.width - 1, 12));
-                break;
-            case md::value_kind::block:
-                fill(*f.kind.element, at);
-                break;
-            case md::value_kind::list:
-                for (std::size_t i = 0; i < f.kind.count; ++i) {
-                    fill(*f.kind.element, at + i * f.kind.element->size);
-                }
-                break;
-            case md::value_kind::counted_list: {
-                const auto count = static_cast<std::uint8_t>(1 + random_.below(f.kind.count));
-                message_.put(at, count);
-                for (std::size_t i = 0; i < count; ++i) {
-                    fill(*f.kind.element, at + 1 + i * f.kind.element->size);
-                }
-                break;
-            }
-        }
+    std::size_t offset_of(md::byte_view part) const {
+        return static_cast<std::size_t>(part.data() - message_.bytes().data());
     }
 
     void fill_enumeration(const md::field& f, std::size_t at) {
         const auto entries = f.kind.names->entries;
-        const std::int32_t value = entries[random_.below(entries.size())].value;
+        const std::int32_t code = entries[random_.below(entries.size())].value;
         if (f.kind.width == 2) {
-            message_.put(at, static_cast<std::uint16_t>(value));
+            message_.put(at, static_cast<std::uint16_t>(code));
         } else {
-            message_.put(at, static_cast<std::uint8_t>(value));
+            message_.put(at, static_cast<std::uint8_t>(code));
         }
     }
 
@@ -175,7 +155,8 @@ md::message_builder sample_message(md::MsgType type, random_numbers& random, std
         .set("sessionId", std::uint16_t{1})
         .set("streamId", static_cast<std::uint8_t>(1 + random.below(4)));
     if (body != nullptr) {
-        field_filler(message, random, timestamp).fill(*body, 0);
+        field_filler filler(message, random, timestamp);
+        md::walk_fields(filler, *body, md::byte_view(message.view().data(), message.view().size()));
     }
     return message;
 }

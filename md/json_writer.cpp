@@ -8,6 +8,7 @@
 #include "md/enum_to_description.hpp"
 #include "md/field_values.hpp"
 #include "md/header.hpp"
+#include "md/layout_walk.hpp"
 #include "md/value_writers.hpp"
 
 namespace tarn::md {
@@ -113,172 +114,123 @@ constexpr std::size_t json_scalar_room(const kind_spec& kind) {
     }
 }
 
-// A number, flag or timestamp with its label: one check of the room.
-template <value_kind Kind>
-void write_scalar_field(text_stream& out, const field& f, byte_view container, position where) {
-    char* const at = out.reserve(f.name.size() + 4 + json_scalar_room<Kind>(f.kind));
-    out.commit(write_json_scalar<Kind>(write_label(at, f.name, where), f, container));
-}
+// A message's fields as members of the object they are in: blocks as
+// objects, lists as arrays, counted lists as {"count":N,"elements":[...]}.
+// Also the writer of the header's members (layout_walk.hpp).
+class json_members : public layout_visitor {
+  public:
+    json_members(text_stream& out, position first) : out_(out), where_(first), start_(first) {}
 
-void write_json_field(text_stream& out, const field& f, byte_view container, position where);
-
-void write_members(text_stream& out, const layout& of, byte_view bytes, position first) {
-    for (const field& f : of.fields) {
-        write_json_field(out, f, bytes, first);
-        first = position::later;
+    template <value_kind Kind>
+    static constexpr std::size_t room(const field& f) {
+        return f.name.size() + 4 + json_scalar_room<Kind>(f.kind);
     }
-}
 
-void write_object(text_stream& out, const layout& of, byte_view bytes) {
-    out << '{';
-    write_members(out, of, bytes, position::first);
-    out << '}';
-}
-
-// A list element: the value itself when the element is one bare value.
-void write_element(text_stream& out, const layout& element, byte_view bytes) {
-    if (element.fields.size() == 1 && element.fields.front().name.empty()) {
-        write_json_field(out, element.fields.front(), bytes, position::bare);
-    } else {
-        write_object(out, element, bytes);
+    // A header member; the position of the first is known when the header is
+    // written unrolled, so no state is read or kept per member.
+    template <value_kind Kind>
+    char* write(char* at, const field& f, byte_view header, bool first) const {
+        return write_json_scalar<Kind>(write_label(at, f.name, first ? start_ : position::later), f,
+                                       header);
     }
-}
 
-void write_elements(text_stream& out, const layout& element, byte_view first, std::size_t count) {
-    out << '[';
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) {
-            out << ',';
-        }
-        write_element(out, element, first.sub(i * element.size, element.size));
-    }
-    out << ']';
-}
-
-// A text, ztext, block or list, after its label.
-void write_compound(text_stream& out, const field& f, byte_view container) {
-    const byte_view bytes = container.sub(f.offset, f.kind.width);
-    const std::string_view all(bytes.data(), bytes.size());
-    switch (f.kind.kind) {
-        case value_kind::text: {
-            const std::size_t last = all.find_last_not_of('\0');
-            write_json_string(out, all.substr(0, last == std::string_view::npos ? 0 : last + 1));
-            break;
-        }
-        case value_kind::ztext:
-            write_json_string(out, all.substr(0, all.find('\0')));
-            break;
-        case value_kind::block:
-            write_object(out, *f.kind.element, bytes);
-            break;
-        case value_kind::list:
-            write_elements(out, *f.kind.element, bytes, f.kind.count);
-            break;
-        case value_kind::counted_list: {
-            // The count as received; only the elements the room holds exist.
-            const auto count = bytes.load<std::uint8_t>(0);
-            out << R"({"count":)" << count << R"(,"elements":)";
-            write_elements(out, *f.kind.element, bytes.sub(1, bytes.size() - 1),
-                           std::min<std::size_t>(count, f.kind.count));
-            out << '}';
-            break;
-        }
-        default:
-            break;
-    }
-}
-
-void write_json_field(text_stream& out, const field& f, byte_view container, position where) {
-    switch (f.kind.kind) {
-        case value_kind::uint8:
-        case value_kind::flag:
-            return write_scalar_field<value_kind::uint8>(out, f, container, where);
-        case value_kind::int8:
-            return write_scalar_field<value_kind::int8>(out, f, container, where);
-        case value_kind::uint16:
-            return write_scalar_field<value_kind::uint16>(out, f, container, where);
-        case value_kind::uint32:
-            return write_scalar_field<value_kind::uint32>(out, f, container, where);
-        case value_kind::uint64:
-            return write_scalar_field<value_kind::uint64>(out, f, container, where);
-        case value_kind::int64:
-            return write_scalar_field<value_kind::int64>(out, f, container, where);
-        case value_kind::timestamp:
-            return write_scalar_field<value_kind::timestamp>(out, f, container, where);
-        case value_kind::enumeration: {
+    template <value_kind Kind>
+    bool value(const field& f, byte_view container) {
+        if constexpr (Kind == value_kind::text || Kind == value_kind::ztext) {
+            label(f);
+            const byte_view bytes = container.sub(f.offset, f.kind.width);
+            const std::string_view all(bytes.data(), bytes.size());
+            if constexpr (Kind == value_kind::text) {
+                const std::size_t last = all.find_last_not_of('\0');
+                write_json_string(out_,
+                                  all.substr(0, last == std::string_view::npos ? 0 : last + 1));
+            } else {
+                write_json_string(out_, all.substr(0, all.find('\0')));
+            }
+        } else if constexpr (Kind == value_kind::enumeration) {
             // The description first, so the room made is what it needs.
-            const std::int32_t value = load_enumeration(f, container);
-            const std::string_view name = name_of(f, value);
-            char* const at = out.reserve(f.name.size() + 4 + enumeration_json_room(name.size()));
-            out.commit(write_enumeration_json(write_label(at, f.name, where), value, name));
-            return;
+            const std::int32_t code = load_enumeration(f, container);
+            const std::string_view name = name_of(f, code);
+            char* const at = out_.reserve(f.name.size() + 4 + enumeration_json_room(name.size()));
+            out_.commit(write_enumeration_json(write_label(at, f.name, next()), code, name));
+        } else {
+            char* const at = out_.reserve(room<Kind>(f));
+            out_.commit(write_json_scalar<Kind>(write_label(at, f.name, next()), f, container));
         }
-        default:
-            out.commit(write_label(out.reserve(f.name.size() + 4), f.name, where));
-            return write_compound(out, f, container);
+        return true;
     }
-}
 
-// The header is written for every message, so its writer is unrolled from
-// the header's table at compile time, and room for all of it is made once.
-
-template <std::size_t... Index>
-constexpr std::size_t header_json_room(std::index_sequence<Index...> /*fields*/) {
-    return ((header_fields[Index].name.size() + 4 +
-             json_scalar_room<header_fields[Index].kind.kind>(header_fields[Index].kind)) +
-            ...);
-}
-
-template <std::size_t Index>
-char* write_header_json_field(char* at, byte_view header, position where) {
-    constexpr const field& f = header_fields[Index];
-    static_assert(f.kind.kind != value_kind::text && f.kind.kind != value_kind::ztext &&
-                      f.kind.kind != value_kind::block && f.kind.kind != value_kind::list &&
-                      f.kind.kind != value_kind::counted_list,
-                  "the header writer only writes scalar fields");
-    return write_json_scalar<f.kind.kind>(write_label(at, f.name, where), f, header);
-}
-
-template <std::size_t... Index>
-char* write_header_json_fields(char* at, byte_view header, position first,
-                               std::index_sequence<Index...> /*fields*/) {
-    ((at = write_header_json_field<Index>(at, header, Index == 0 ? first : position::later)), ...);
-    return at;
-}
-
-// The header's fields that lie wholly inside `header`, as members.
-void write_header_members(text_stream& out, byte_view header, position first) {
-    constexpr auto fields = std::make_index_sequence<std::size(header_fields)>();
-    if (header.holds(header_layout.size)) {
-        constexpr std::size_t room = header_json_room(fields);
-        out.commit(write_header_json_fields(out.reserve(room), header, first, fields));
-        return;
+    void open_block(const field& block) {
+        label(block);
+        out_ << '{';
+        where_ = position::first;
     }
-    for (const field& f : header_layout.fields) {
-        if (!header.holds(f.offset + f.kind.width)) {
-            break;
+    void close_block(const field& /*block*/) {
+        out_ << '}';
+        where_ = position::later;
+    }
+    void open_list(const field& list) {
+        label(list);
+        out_ << '[';
+    }
+    void open_counted_list(const field& list, byte_view room) {
+        label(list);
+        out_ << R"({"count":)" << room.load<std::uint8_t>(0) << R"(,"elements":[)";
+    }
+    void close_list(const field& list) {
+        out_ << ']';
+        if (list.kind.kind == value_kind::counted_list) {
+            out_ << '}';
         }
-        write_json_field(out, f, header, first);
-        first = position::later;
+        where_ = position::later;
     }
-}
+    // An element that is one bare value is that value, any other an object.
+    void open_element(const layout& element, std::size_t index) {
+        if (index > 0) {
+            out_ << ',';
+        }
+        if (is_bare(element)) {
+            where_ = position::bare;
+        } else {
+            out_ << '{';
+            where_ = position::first;
+        }
+    }
+    void close_element(const layout& element) {
+        if (!is_bare(element)) {
+            out_ << '}';
+        }
+    }
+
+  private:
+    static bool is_bare(const layout& element) {
+        return element.fields.size() == 1 && element.fields.front().name.empty();
+    }
+
+    // Where the next member goes; the ones after it are later ones.
+    position next() { return std::exchange(where_, position::later); }
+
+    void label(const field& f) {
+        out_.commit(write_label(out_.reserve(f.name.size() + 4), f.name, next()));
+    }
+
+    text_stream& out_;
+    position where_;
+    position start_;  // of the header's first member
+};
 
 }  // namespace
 
 text_stream& write_json_header(text_stream& out, byte_view header) {
-    write_header_members(out, header, position::later);
-    return out;
+    json_members members(out, position::later);
+    return write_header_fields(out, header, members);
 }
 
 text_stream& write_json_header_object(text_stream& out, byte_view header) {
     out << '{';
-    write_header_members(out, header, position::first);
+    json_members members(out, position::first);
+    write_header_fields(out, header, members);
     out << '}';
-    return out;
-}
-
-text_stream& write_json_fields(text_stream& out, const layout& of, byte_view bytes) {
-    write_members(out, of, bytes, position::later);
     return out;
 }
 
@@ -286,8 +238,9 @@ bool write_json_message(text_stream& out, const layout& of, byte_view message) {
     if (!message.holds(of.size) || !message.holds(header_layout.size)) {
         return false;
     }
-    write_json_header(out, message);
-    write_json_fields(out, of, message);
+    json_members members(out, position::later);
+    write_header_fields(out, message, members);
+    walk_fields(members, of, message);
     return true;
 }
 

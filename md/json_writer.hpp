@@ -9,8 +9,8 @@
 
 namespace tarn::md {
 
-// Messages as JSON: the layouts the text is written from, walked a second
-// way. A message becomes members of its record's object, each written as
+// Messages as JSON: the layouts the text is written from, walked by the
+// same walk (layout_walk.hpp). A message becomes members of its record's object, each written as
 // ,"name":value behind the member the record opens with, under the names of
 // the text form and nested as the layouts nest:
 //
@@ -35,9 +35,6 @@ text_stream& write_json_header(text_stream& out, byte_view header);
 
 // The same as an object of its own: {"length":...,"streamId":...}.
 text_stream& write_json_header_object(text_stream& out, byte_view header);
-
-// The fields of `of` as members. `bytes` must hold of.size bytes.
-text_stream& write_json_fields(text_stream& out, const layout& of, byte_view bytes);
 
 // The header's members, then every body member. Writes nothing and returns
 // false when the message is shorter than its layout.

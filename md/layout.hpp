@@ -31,6 +31,17 @@ enum class value_kind : std::uint8_t {
 
 struct layout;
 
+// A block, list or counted list: a field made of other fields.
+constexpr bool is_compound(value_kind kind) {
+    return kind == value_kind::block || kind == value_kind::list ||
+           kind == value_kind::counted_list;
+}
+
+// A number, flag, timestamp or enumeration: one value of a fixed width.
+constexpr bool is_scalar(value_kind kind) {
+    return kind != value_kind::text && kind != value_kind::ztext && !is_compound(kind);
+}
+
 // A field's kind with everything its printing needs: its width on the wire,
 // the description table of an enumeration, the element layout of a block or
 // list, and the element count of a list (the capacity of a counted list).

@@ -6,11 +6,7 @@
 
 namespace tarn::md {
 
-// The one printer that walks every layout.
-
-// A field's value as its kind prescribes, without name or separators.
-// `container` is the view of the message, block or element the field is in.
-text_stream& write_value(text_stream& out, const field& f, byte_view container);
+// The text of messages, written by walking their layouts (layout_walk.hpp).
 
 // Every field of `of` as "|name=value", a bare field as its value alone.
 // `bytes` must hold of.size bytes.

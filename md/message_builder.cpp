@@ -54,15 +54,8 @@ const field& message_builder::field_named(std::string_view name) const {
 
 const field& message_builder::value_field(std::string_view name, std::size_t width) const {
     const field& f = field_named(name);
-    switch (f.kind.kind) {
-        case value_kind::text:
-        case value_kind::ztext:
-        case value_kind::block:
-        case value_kind::list:
-        case value_kind::counted_list:
-            throw std::invalid_argument("field " + std::string(name) + " is not a single value");
-        default:
-            break;
+    if (!is_scalar(f.kind.kind)) {
+        throw std::invalid_argument("field " + std::string(name) + " is not a single value");
     }
     if (f.kind.width != width) {
         throw std::invalid_argument("field " + std::string(name) + " is " +
@@ -86,12 +79,6 @@ message_builder& message_builder::text(std::size_t offset, std::string_view valu
     const std::size_t count = std::min(value.size(), width);
     std::memcpy(bytes_.data() + offset, value.data(), count);
     std::memset(bytes_.data() + offset + count, 0, width - count);
-    return *this;
-}
-
-message_builder& message_builder::raw(std::size_t offset, std::string_view value) {
-    grow_to(offset + value.size());
-    std::memcpy(bytes_.data() + offset, value.data(), value.size());
     return *this;
 }
 

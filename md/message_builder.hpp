@@ -51,9 +51,6 @@ class message_builder {
     // Text into a field of `width` bytes, cut to the width, the rest zero.
     message_builder& text(std::size_t offset, std::string_view value, std::size_t width);
 
-    // Raw bytes at `offset`.
-    message_builder& raw(std::size_t offset, std::string_view value);
-
     const std::vector<char>& bytes() const noexcept { return bytes_; }
     std::string_view view() const noexcept { return {bytes_.data(), bytes_.size()}; }
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "md/byte_view.hpp"
 #include "md/catalogue.hpp"
 #include "md/enums.hpp"
+#include "md/layout.hpp"
 
 namespace tarn::md {
 
@@ -14,8 +17,9 @@ namespace tarn::md {
 // about some instruments, or those that are both. A message's instruments are
 // its fields named "instrumentId", anywhere in its layout, blocks and list
 // elements included. Where they lie is worked out once per type when the
-// filter is made, so looking at a message costs a table lookup and a few
-// reads, and allocates nothing.
+// filter is made: each type's layout cut down to its ids and the blocks and
+// lists that hold ids, so looking at a message walks only those (layout_walk.hpp),
+// costs a table lookup and a few reads, and allocates nothing.
 class message_filter {
   public:
     // Shows every message.
@@ -33,32 +37,19 @@ class message_filter {
     bool shows(byte_view message) const noexcept;
 
   private:
-    // Where ids lie in a layout: an id, or a block, list or counted list
-    // whose block or elements hold ids at the `inner` places.
-    struct place {
-        enum class what : std::uint8_t { id, block, list, counted_list };
-        what kind;
-        std::uint8_t width;  // of an id
-        std::uint16_t offset;
-        std::uint16_t size;  // of a block or of one element
-        std::uint8_t count;  // elements of a list, capacity of a counted list
-        std::uint16_t first_inner;
-        std::uint16_t inner_count;
-    };
-    struct place_range {
-        std::uint16_t first = 0;
-        std::uint16_t count = 0;
+    // The layouts cut down to their ids; the fields and element layouts they
+    // point to live here too, so copies of a filter share them.
+    struct id_layouts {
+        std::deque<std::vector<field>> fields;
+        std::deque<layout> layouts;
     };
 
-    place_range collect(const layout& of);
-    bool holds_listed_id(place_range range, byte_view bytes) const noexcept;
-    bool in_elements(const place& list, byte_view bytes) const noexcept;
-    bool listed(std::uint64_t id) const noexcept;
+    static const layout* ids_of(const layout& of, id_layouts& into);
 
     std::vector<bool> types_;                 // by type code; empty: every type
     std::vector<std::uint32_t> instruments_;  // sorted; empty: any message
-    std::vector<place> places_;
-    std::vector<place_range> places_by_code_;  // the places of each type's layout
+    std::shared_ptr<const id_layouts> id_layouts_;
+    std::vector<const layout*> ids_by_code_;  // null: a type without ids
 };
 
 }  // namespace tarn::md

@@ -124,11 +124,6 @@ char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch) {
     return at;
 }
 
-text_stream& write_timestamp_value(text_stream& out, std::uint64_t nanoseconds_since_epoch) {
-    out.commit(write_timestamp_value(out.reserve(timestamp_value_room), nanoseconds_since_epoch));
-    return out;
-}
-
 text_stream& write_text(text_stream& out, const char* bytes, std::size_t size) {
     char* at = out.extend(size);
     for (std::size_t i = 0; i < size; ++i) {

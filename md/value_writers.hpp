@@ -49,11 +49,8 @@ text_stream& write_enum(text_stream& out, E value) {
 // whole seconds and nanoseconds since 1970-01-01T00:00:00 UTC.
 text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds);
 
-// A timestamp field: the raw nanosecond count, then its calendar form in
-// parentheses.
-text_stream& write_timestamp_value(text_stream& out, std::uint64_t nanoseconds_since_epoch);
-
-// The same at `at`, which has room for timestamp_value_room characters;
+// A timestamp field, the raw nanosecond count, then its calendar form in
+// parentheses, at `at`, which has room for timestamp_value_room characters;
 // returns the end.
 char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch);
 

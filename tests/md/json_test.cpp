@@ -15,6 +15,7 @@
 #include "md/catalogue.hpp"
 #include "md/header.hpp"
 #include "md/json_writer.hpp"
+#include "md/layout_walk.hpp"
 #include "messages.hpp"
 #include "process.hpp"
 
@@ -30,34 +31,26 @@ enum class fill { typical, highest, lowest };
 
 constexpr field count_field{0, "count", uint8};
 
-// Calls visit(field, offset) for every value of `of` placed at `base`, in
-// the order the walks write them: into blocks and list elements, and for a
-// counted list its count, then the elements it counts within its capacity.
+// Calls visit(field, offset) for every value the walk visits in a message,
+// and for a counted list for its count (count_field) before the walk reads it.
 template <class Visit>
-void for_each_value(const layout& of, std::size_t base, const std::vector<char>& bytes,
-                    Visit& visit) {
-    for (const field& f : of.fields) {
-        const std::size_t at = base + f.offset;
-        std::size_t first = at;
-        std::size_t count = f.kind.count;
-        switch (f.kind.kind) {
-            case value_kind::block:
-                for_each_value(*f.kind.element, at, bytes, visit);
-                break;
-            case value_kind::counted_list:
-                visit(count_field, at);
-                count = std::min<std::size_t>(count, static_cast<unsigned char>(bytes.at(at)));
-                ++first;
-                [[fallthrough]];
-            case value_kind::list:
-                for (std::size_t i = 0; i < count; ++i) {
-                    for_each_value(*f.kind.element, first + i * f.kind.element->size, bytes, visit);
-                }
-                break;
-            default:
-                visit(f, at);
-        }
+struct value_visitor : layout_visitor {
+    const char* base;
+    Visit& visit;
+    template <value_kind Kind>
+    bool value(const field& f, byte_view container) {
+        visit(f, static_cast<std::size_t>(container.data() - base) + f.offset);
+        return true;
     }
+    void open_counted_list(const field& /*list*/, byte_view room) {
+        visit(count_field, static_cast<std::size_t>(room.data() - base));
+    }
+};
+
+template <class Visit>
+void for_each_value(const layout& of, const message_builder& message, Visit& visit) {
+    value_visitor<Visit> walker{{}, message.bytes().data(), visit};
+    walk_fields(walker, of, testing::view_of(message));
 }
 
 bool is_signed(const field& f) {
@@ -93,7 +86,7 @@ void set_value(message_builder& m, const field& f, std::size_t at, fill style) {
         value =
             f.kind.kind == value_kind::timestamp ? 1'700'000'000'123'456'789ULL + at : at * 1001;
     }
-    m.raw(at, std::string_view(reinterpret_cast<const char*>(&value), width));
+    m.text(at, std::string_view(reinterpret_cast<const char*>(&value), width), width);
 }
 
 // A message of the type filled in `style`, and its text fields in walk order
@@ -113,8 +106,8 @@ std::pair<message_builder, std::string> filled(const catalogue_entry& entry, fil
                                         spdlog::fmt_lib::join(bytes, bytes + f.kind.width, ""));
         }
     };
-    for_each_value(header_layout, 0, m.bytes(), set);
-    for_each_value(*entry.body, 0, m.bytes(), set);
+    for_each_value(header_layout, m, set);
+    for_each_value(*entry.body, m, set);
     return {m, leaves.empty() ? "-" : leaves};
 }
 

@@ -167,12 +167,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(channel.store_full <= channel.gaps && channel.restarts == sink.restarts);
     std::uint64_t duplicates = 0;
     for (unsigned line = 0; line < 2; ++line) {
-        const tarn::line_figures& figures = arbiter.line(static_cast<line_id>(line));
+        const tarn::line_figures& figures = arbiter.figures_of(static_cast<line_id>(line));
         check(figures.copies == copies[line]);
         check(figures.first == sink.delivered[line]);
         check(figures.copies == figures.first + figures.duplicates);
         check(figures.resends == sink.resends[line] && figures.silences == sink.silences[line]);
-        check(figures.missed <= arbiter.line(static_cast<line_id>(line ^ 1U)).first + channel.lost);
+        check(figures.missed <=
+              arbiter.figures_of(static_cast<line_id>(line ^ 1U)).first + channel.lost);
         duplicates += figures.duplicates;
     }
     check(arbiter.race().count() <= duplicates);

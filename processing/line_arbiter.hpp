@@ -120,7 +120,9 @@ class line_arbiter {
     // delivered.
     void finish(arbiter_sink& sink);
 
-    const line_figures& line(line_id which) const noexcept { return lines_[index(which)].figures; }
+    const line_figures& figures_of(line_id which) const noexcept {
+        return lines_[index(which)].figures;
+    }
     const channel_figures& channel() const noexcept { return channel_; }
     // The line race: for numbers both lines carried, B's receive time minus
     // A's, in nanoseconds.

@@ -19,9 +19,9 @@ namespace {
 
 // The figures as one line of text; each line's as first/missed/duplicates/
 // resends/silences.
-std::string figures_of(const line_arbiter& arbiter) {
+std::string text_of(const line_arbiter& arbiter) {
     const auto line = [&](line_id which) {
-        const line_figures& l = arbiter.line(which);
+        const line_figures& l = arbiter.figures_of(which);
         return spdlog::fmt_lib::format("{}/{}/{}/{}/{}", l.first, l.missed, l.duplicates, l.resends,
                                        l.silences);
     };
@@ -81,7 +81,7 @@ std::string run(line_arbiter& arbiter, const char* copies) {
     }
     arbiter.finish(log);
     for (const line_id line : {line_id::a, line_id::b}) {
-        const line_figures& l = arbiter.line(line);
+        const line_figures& l = arbiter.figures_of(line);
         EXPECT_EQ(l.copies, l.first + l.duplicates) << letter(line);
     }
     EXPECT_EQ(arbiter.held(), 0U);
@@ -144,7 +144,7 @@ TEST(LineArbiter, Rows) {
     for (const row& r : rows) {
         line_arbiter arbiter(r.config);
         EXPECT_EQ(run(arbiter, r.copies), r.events) << r.name;
-        EXPECT_EQ(figures_of(arbiter), r.figures) << r.name;
+        EXPECT_EQ(text_of(arbiter), r.figures) << r.name;
     }
 }
 
@@ -160,8 +160,8 @@ TEST(LineArbiter, LineRace) {
     // Percentiles to the histogram's 1/32.
     EXPECT_NEAR(static_cast<double>(race.percentile(0.5)), 5000, 5000.0 / 32);
     EXPECT_NEAR(static_cast<double>(race.percentile(0.99)), 9000, 9000.0 / 32);
-    EXPECT_EQ(arbiter.line(line_id::a).first, 4U);  // 1, 2, 4, 6
-    EXPECT_EQ(arbiter.line(line_id::b).first, 3U);  // 3, 5, 7
+    EXPECT_EQ(arbiter.figures_of(line_id::a).first, 4U);  // 1, 2, 4, 6
+    EXPECT_EQ(arbiter.figures_of(line_id::b).first, 3U);  // 3, 5, 7
 }
 
 TEST(LineArbiter, SlotsMustBeAPowerOfTwo) {

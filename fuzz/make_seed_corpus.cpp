@@ -2,10 +2,10 @@
 // type built by md::message_builder, whole and cut short, split across
 // datagrams, heartbeats, lengths of 0, below the header and above the receive
 // buffer, sequence gaps and resends, typical command lines, and small
-// captures of every link type read.
+// captures of every link type read, and two line streams for the arbitration.
 //
 // Usage: make_seed_corpus OUTPUT_DIRECTORY
-// Writes OUTPUT_DIRECTORY/{receive_loop,message_printer,command_line,capture}/<name>.
+// Writes OUTPUT_DIRECTORY/{receive_loop,message_printer,command_line,capture,line_arbiter}/<name>.
 
 #include <algorithm>
 #include <cstddef>
@@ -355,6 +355,93 @@ void write_capture_seeds(const fs::path& folder) {
     add("empty", 1, t::pcap_file(t::link_ethernet, {}));
 }
 
+// Two line streams for the arbitration target, in its step format: B a few
+// copies behind A, holes on either line that the other fills, holes on
+// both, a silent line, a restart and the wrap at 2^32.
+class line_arbiter_seeds {
+  public:
+    // A copy on `line` of the number `step` after the line's last, `time`
+    // hundreds of nanoseconds after the previous step, 4 + `length` bytes.
+    line_arbiter_seeds& copy(unsigned line, int step, int time = 10, unsigned length = 38) {
+        return add(line, 0, step, time, length);
+    }
+    line_arbiter_seeds& zero(unsigned line) { return add(line, 6, 0, 10, 38); }
+    line_arbiter_seeds& wait(int time) { return add(0, 7, 0, time, 0); }
+    // The same feed on both lines from the line's next number on, B `lag`
+    // copies behind A; A skips every `a_skips`-th number, B every
+    // `b_skips`-th (0: none).
+    line_arbiter_seeds& feed(unsigned count, unsigned lag, unsigned a_skips, unsigned b_skips) {
+        const auto stream = [&](unsigned line, unsigned n, unsigned skips) {
+            const bool skipped = skips != 0 && n % skips == skips - 1;
+            if (skips != 0 && n % skips == 0 && n != 0) {
+                copy(line, 2);
+            } else if (!skipped) {
+                copy(line, 1);
+            }
+        };
+        for (unsigned n = 0; n < count + lag; ++n) {
+            if (n < count) {
+                stream(0, n, a_skips);
+            }
+            if (n >= lag) {
+                stream(1, n - lag, b_skips);
+            }
+        }
+        return *this;
+    }
+    std::string bytes(std::uint8_t first_number) const {
+        // 64 slots, 512 bytes, a 20 µs window, a silence limit of 11 µs.
+        return std::string{'\x05', '\x40', '\x50', '\x0a', static_cast<char>(first_number)} +
+               steps_;
+    }
+
+  private:
+    line_arbiter_seeds& add(unsigned line, unsigned kind, int step, int time, unsigned length) {
+        steps_ += static_cast<char>(line | kind << 1U);
+        steps_ += static_cast<char>(static_cast<std::int8_t>(step));
+        steps_ += static_cast<char>(static_cast<std::int8_t>(time));
+        steps_ += static_cast<char>(length);
+        return *this;
+    }
+    std::string steps_;
+};
+
+void write_line_arbiter_seeds(const fs::path& folder) {
+    fs::create_directories(folder);
+    constexpr std::uint8_t from_one = 0;
+    constexpr std::uint8_t near_wrap = 1;
+    write_file(folder / "b_behind", line_arbiter_seeds().feed(60, 3, 0, 0).bytes(from_one));
+    write_file(folder / "holes_on_a", line_arbiter_seeds().feed(60, 3, 7, 0).bytes(from_one));
+    write_file(folder / "holes_on_b", line_arbiter_seeds().feed(60, 2, 0, 5).bytes(from_one));
+    write_file(folder / "holes_on_both", line_arbiter_seeds().feed(60, 1, 6, 3).bytes(from_one));
+    write_file(folder / "wrap", line_arbiter_seeds().feed(40, 2, 9, 0).bytes(near_wrap));
+    write_file(folder / "silent_b", line_arbiter_seeds()
+                                        .feed(20, 2, 0, 0)
+                                        .copy(0, 1)
+                                        .wait(60)
+                                        .wait(60)
+                                        .copy(0, 2)
+                                        .copy(0, 1)
+                                        .copy(1, 5)
+                                        .bytes(from_one));
+    write_file(folder / "restart", line_arbiter_seeds()
+                                       .feed(20, 2, 0, 0)
+                                       .zero(0)
+                                       .copy(0, 1)
+                                       .copy(1, 1)
+                                       .zero(1)
+                                       .copy(1, 1)
+                                       .copy(0, 1)
+                                       .bytes(from_one));
+    write_file(folder / "full_store", line_arbiter_seeds()
+                                          .copy(0, 1)
+                                          .copy(0, 2, 1, 200)
+                                          .copy(0, 1, 1, 200)
+                                          .copy(0, 1, 1, 200)
+                                          .copy(1, 2)
+                                          .bytes(from_one));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -367,5 +454,6 @@ int main(int argc, char** argv) {
     write_message_printer_seeds(output / "message_printer");
     write_command_line_seeds(output / "command_line");
     write_capture_seeds(output / "capture");
+    write_line_arbiter_seeds(output / "line_arbiter");
     return 0;
 }

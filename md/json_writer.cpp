@@ -234,13 +234,18 @@ text_stream& write_json_header_object(text_stream& out, byte_view header) {
     return out;
 }
 
+text_stream& write_json_fields(text_stream& out, const layout& of, byte_view bytes) {
+    json_members members(out, position::later);
+    walk_fields(members, of, bytes);
+    return out;
+}
+
 bool write_json_message(text_stream& out, const layout& of, byte_view message) {
     if (!message.holds(of.size) || !message.holds(header_layout.size)) {
         return false;
     }
-    json_members members(out, position::later);
-    write_header_fields(out, message, members);
-    walk_fields(members, of, message);
+    write_json_header(out, message);
+    write_json_fields(out, of, message);
     return true;
 }
 

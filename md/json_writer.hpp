@@ -36,6 +36,10 @@ text_stream& write_json_header(text_stream& out, byte_view header);
 // The same as an object of its own: {"length":...,"streamId":...}.
 text_stream& write_json_header_object(text_stream& out, byte_view header);
 
+// The members of the fields of `of`, after members written before them; the
+// caller has checked that `bytes` holds the whole layout.
+text_stream& write_json_fields(text_stream& out, const layout& of, byte_view bytes);
+
 // The header's members, then every body member. Writes nothing and returns
 // false when the message is shorter than its layout.
 bool write_json_message(text_stream& out, const layout& of, byte_view message);

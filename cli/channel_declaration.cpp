@@ -6,12 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 
 #include "cli/strict_unsigned.hpp"
 
@@ -126,7 +126,8 @@ std::vector<channel_declaration> read_channel_declarations(const std::string& pa
     const std::string file_origin = fmt::format("--add-channel @{}", path);
     std::ifstream file(path);
     if (!file) {
-        refuse(file_origin, fmt::format("cannot read the file: {}", std::strerror(errno)));
+        refuse(file_origin,
+               fmt::format("cannot read the file: {}", std::generic_category().message(errno)));
     }
     std::vector<channel_declaration> channels;
     std::string line;

@@ -86,8 +86,8 @@ feed_source::feed_source(std::span<const udp_destination> lines,
         if (epoll_fd_ < 0) {
             throw_system_error("open");
         }
-        for (const udp_destination& destination : lines) {
-            open_line(destination, local, settings);
+        for (const udp_destination& wanted : lines) {
+            open_line(wanted, local, settings);
         }
         batch_ = std::make_unique<batch>(lines.size());
     } catch (...) {
@@ -109,14 +109,13 @@ void feed_source::close_all() noexcept {
     epoll_fd_ = -1;
 }
 
-void feed_source::open_line(const udp_destination& destination,
-                            const std::array<std::uint8_t, 4>& local,
+void feed_source::open_line(const udp_destination& to, const std::array<std::uint8_t, 4>& local,
                             const line_settings& settings) {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         throw_system_error("open");
     }
-    lines_.push_back({.destination = destination, .fd = fd, .drops = {}});
+    lines_.push_back({.destination = to, .fd = fd, .drops = {}});
     set_option(fd, SOL_SOCKET, SO_REUSEADDR, 1);
     set_option(fd, IPPROTO_IP, IP_MULTICAST_ALL, 0);
     if (settings.receive_times) {
@@ -126,8 +125,8 @@ void feed_source::open_line(const udp_destination& destination,
         granted_ = request_receive_buffer(fd, settings.receive_buffer);
     }
     const sockaddr_in bound{.sin_family = AF_INET,
-                            .sin_port = htons(destination.port),
-                            .sin_addr = address_of(destination.address),
+                            .sin_port = htons(to.port),
+                            .sin_addr = address_of(to.address),
                             .sin_zero = {}};
     if (bind(fd, reinterpret_cast<const sockaddr*>(&bound), sizeof bound) != 0) {
         throw_system_error("bind");

@@ -75,7 +75,7 @@ class feed_source final : public datagram_source {
     };
     struct batch;
 
-    void open_line(const udp_destination& destination, const std::array<std::uint8_t, 4>& local,
+    void open_line(const udp_destination& to, const std::array<std::uint8_t, 4>& local,
                    const line_settings& settings);
     void close_all() noexcept;
     // A batch from the next ready line, waiting for one if none is; false

@@ -27,7 +27,8 @@ TEST(FeedSource, EachLineItsOwnGroupAndPortInTurns) {
     const std::vector<std::string> groups = {"239.9.0.1", "239.9.0.2", "239.9.0.3", "239.9.0.4"};
     feed_source source(lines, {127, 0, 0, 1}, {.receive_buffer = 1 << 20, .receive_times = true});
     EXPECT_TRUE(source.wake_up_every(50ms));
-    testing::multicast_socket bystander("239.9.0.4", 5300, testing::multicast_socket::role::member);
+    const std::vector<udp_destination> elsewhere = {{{239, 9, 0, 4}, 5300}};
+    const feed_source bystander(elsewhere, {127, 0, 0, 1});
     constexpr int per_line = 100;
     for (std::size_t group = 0; group < groups.size(); ++group) {
         testing::multicast_socket sender(groups[group], group == 2 ? 5301 : 5300);

@@ -33,6 +33,28 @@ void enable_receive_times(int fd) {
     }
 }
 
+std::uint64_t receive_time_of(msghdr& message) {
+    std::uint64_t time_ns = 0;
+    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
+         control = CMSG_NXTHDR(&message, control)) {
+        if (control->cmsg_level == SOL_SOCKET && control->cmsg_type == SCM_TIMESTAMPNS) {
+            timespec time{};
+            std::memcpy(&time, CMSG_DATA(control), sizeof time);
+            time_ns = nanoseconds_of(time);
+        }
+    }
+    return time_ns;
+}
+
+std::uint32_t kernel_drop_count(int fd) {
+    std::array<std::uint32_t, SK_MEMINFO_VARS> memory{};
+    socklen_t length = sizeof memory;
+    if (getsockopt(fd, SOL_SOCKET, SO_MEMINFO, memory.data(), &length) != 0) {
+        throw_system_error("get_option");
+    }
+    return memory[SK_MEMINFO_DROPS];
+}
+
 struct socket_source::batch {
     std::array<std::array<char, receive_buffer_size>, batch_size> buffers{};
     std::array<iovec, batch_size> slots{};
@@ -125,25 +147,12 @@ datagram socket_source::take(unsigned index) {
     const sockaddr_in& sender = batch_->senders[index];
     std::memcpy(result.sender.data(), &sender.sin_addr, result.sender.size());
     result.sender_port = ntohs(sender.sin_port);
-    msghdr& message = header.msg_hdr;
-    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
-         control = CMSG_NXTHDR(&message, control)) {
-        if (control->cmsg_level == SOL_SOCKET && control->cmsg_type == SCM_TIMESTAMPNS) {
-            timespec time{};
-            std::memcpy(&time, CMSG_DATA(control), sizeof time);
-            result.time_ns = nanoseconds_of(time);
-        }
-    }
+    result.time_ns = receive_time_of(header.msg_hdr);
     return result;
 }
 
 std::uint64_t socket_source::dropped() {
-    std::array<std::uint32_t, SK_MEMINFO_VARS> memory{};
-    socklen_t length = sizeof memory;
-    if (getsockopt(fd_, SOL_SOCKET, SO_MEMINFO, memory.data(), &length) != 0) {
-        throw_system_error("get_option");
-    }
-    drops_.update(memory[SK_MEMINFO_DROPS]);
+    drops_.update(kernel_drop_count(fd_));
     return drops_.total();
 }
 

@@ -32,6 +32,13 @@ class drop_counter {
 // (SO_TIMESTAMPNS). Throws the library's set-option error when it refuses.
 void enable_receive_times(int fd);
 
+// The receive time in a received message's control messages, 0 if none.
+std::uint64_t receive_time_of(msghdr& message);
+
+// The kernel's cumulative drop count of a socket (SO_MEMINFO). Throws the
+// library's get-option error when it refuses.
+std::uint32_t kernel_drop_count(int fd);
+
 // Datagrams of a bound UDP socket, received in batches with recvmmsg: one
 // call takes whatever has queued up, blocking only until the first datagram
 // is there. Each is handed out on its own, a view into its slot of the batch

@@ -22,6 +22,7 @@ struct datagram {
     std::uint64_t time_ns = 0;             // received or captured, since 1970 (UTC); 0: unknown
     std::array<std::uint8_t, 4> sender{};  // the sender's IPv4 address, as on the wire
     std::uint16_t sender_port = 0;         // the sender's UDP port
+    std::uint16_t line_index = 0;          // the line it came on, of a source of several
     // No datagram: a source that wakes up (see wake_up_every) found none in
     // its period. The bytes are empty, time_ns is the time of waking.
     bool idle = false;

@@ -13,10 +13,12 @@ namespace tarn {
 // of the three programs that takes a number reads it here.
 template <std::unsigned_integral T>
 std::optional<T> parse_decimal(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
     T value{};
-    const char* const end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end) {
+    const std::from_chars_result read = std::from_chars(&text.front(), &text.back() + 1, value);
+    if (read.ec != std::errc{} || read.ptr != &text.back() + 1) {
         return std::nullopt;
     }
     return value;

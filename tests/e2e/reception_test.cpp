@@ -37,9 +37,12 @@ std::string header(std::size_t length, const std::string& type, std::uint32_t se
 // messages apart. The texts of every type are checked without a network.
 TEST(Reception, EveryModeOverOneSession) {
     std::vector<md::message_builder> session{
-        testing::order_add(1), testing::heartbeat(),
-        testing::order_add(2), md::message_builder(md::MsgType{999}, 60).set("seqNum", std::uint32_t{5}),
-        testing::order_add(3), testing::end_of_session(6),
+        testing::order_add(1),
+        testing::heartbeat(),
+        testing::order_add(2),
+        md::message_builder(md::MsgType{999}, 60).set("seqNum", std::uint32_t{5}),
+        testing::order_add(3),
+        testing::end_of_session(6),
         testing::order_add(7)};
     std::string stream;
     for (md::message_builder& m : session) {

@@ -14,21 +14,13 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "net/receive_batch.hpp"
 #include "net/receive_buffer.hpp"
-#include "processing/receive_loop.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn {
 
 namespace {
-
-// Room for the control message of the receive time.
-constexpr std::size_t control_size = CMSG_SPACE(sizeof(timespec));
-
-[[noreturn]] void throw_system_error(const char* operation) {
-    throw boost::system::system_error(
-        boost::system::error_code(errno, boost::system::system_category()), operation);
-}
 
 void set_option(int fd, int level, int name, int value) {
     if (setsockopt(fd, level, name, &value, sizeof value) != 0) {
@@ -44,33 +36,12 @@ in_addr address_of(const std::array<std::uint8_t, 4>& bytes) {
 
 }  // namespace
 
-struct feed_source::batch {
-    std::array<std::array<char, receive_buffer_size>, batch_size> buffers{};
-    std::array<iovec, batch_size> slots{};
-    std::array<sockaddr_in, batch_size> senders{};
-    struct alignas(cmsghdr) control_block {
-        std::array<char, control_size> bytes;
-    };
-    std::array<control_block, batch_size> controls{};
-    std::array<mmsghdr, batch_size> headers{};
+static_assert(feed_source::batch_size == receive_batch::size, "one batch fills every slot");
+
+struct feed_source::batch : receive_batch {
     std::vector<epoll_event> events;
 
-    explicit batch(std::size_t lines) : events(lines) {
-        for (unsigned i = 0; i < batch_size; ++i) {
-            slots[i] = {buffers[i].data(), buffers[i].size()};
-            headers[i].msg_hdr.msg_iov = &slots[i];
-            headers[i].msg_hdr.msg_iovlen = 1;
-            headers[i].msg_hdr.msg_name = &senders[i];
-            reset(i);
-        }
-    }
-
-    // The kernel writes the sizes it used over these: set them again before a slot is reused.
-    void reset(unsigned i) {
-        headers[i].msg_hdr.msg_namelen = sizeof(sockaddr_in);
-        headers[i].msg_hdr.msg_control = controls[i].bytes.data();
-        headers[i].msg_hdr.msg_controllen = control_size;
-    }
+    explicit batch(std::size_t lines) : events(lines) {}
 };
 
 feed_source::feed_source(std::span<const udp_destination> lines,

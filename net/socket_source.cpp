@@ -9,22 +9,11 @@
 #include <cstring>
 #include <ctime>
 
+#include "net/receive_batch.hpp"
 #include "processing/stop_request.hpp"
 #include "processing/system_time.hpp"
 
 namespace tarn {
-
-namespace {
-
-// Room for the control message of the receive time.
-constexpr std::size_t control_size = CMSG_SPACE(sizeof(timespec));
-
-[[noreturn]] void throw_system_error(const char* operation) {
-    throw boost::system::system_error(
-        boost::system::error_code(errno, boost::system::system_category()), operation);
-}
-
-}  // namespace
 
 void enable_receive_times(int fd) {
     const int on = 1;
@@ -55,33 +44,12 @@ std::uint32_t kernel_drop_count(int fd) {
     return memory[SK_MEMINFO_DROPS];
 }
 
-struct socket_source::batch {
-    std::array<std::array<char, receive_buffer_size>, batch_size> buffers{};
-    std::array<iovec, batch_size> slots{};
-    std::array<sockaddr_in, batch_size> senders{};
-    struct alignas(cmsghdr) control_block {
-        std::array<char, control_size> bytes;
-    };
-    std::array<control_block, batch_size> controls{};
-    std::array<mmsghdr, batch_size> headers{};
+static_assert(socket_source::batch_size == receive_batch::size, "one batch fills every slot");
+
+struct socket_source::batch : receive_batch {
     socket_woken_on_stop wake;
 
-    explicit batch(int fd) : wake(fd) {
-        for (unsigned i = 0; i < batch_size; ++i) {
-            slots[i] = {buffers[i].data(), buffers[i].size()};
-            headers[i].msg_hdr.msg_iov = &slots[i];
-            headers[i].msg_hdr.msg_iovlen = 1;
-            headers[i].msg_hdr.msg_name = &senders[i];
-            reset(i);
-        }
-    }
-
-    // The kernel writes the sizes it used over these: set them again before a slot is reused.
-    void reset(unsigned i) {
-        headers[i].msg_hdr.msg_namelen = sizeof(sockaddr_in);
-        headers[i].msg_hdr.msg_control = controls[i].bytes.data();
-        headers[i].msg_hdr.msg_controllen = control_size;
-    }
+    explicit batch(int fd) : wake(fd) {}
 };
 
 socket_source::socket_source(int fd) : fd_(fd), batch_(std::make_unique<batch>(fd)) {}

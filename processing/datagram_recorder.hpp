@@ -36,26 +36,21 @@ class datagram_recorder {
 // Hands on what another source gives, recording each datagram on the way.
 // `destination` is read at every datagram, so it may be one that the source
 // settles on as it goes.
-class recording_source final : public datagram_source {
+class recording_source final : public forwarding_source {
   public:
     recording_source(datagram_source& from, datagram_recorder& recorder,
                      const udp_destination& destination)
-        : from_(from), recorder_(recorder), destination_(destination) {}
+        : forwarding_source(from), recorder_(recorder), destination_(destination) {}
 
     std::optional<datagram> next() override {
-        std::optional<datagram> received = from_.next();
+        std::optional<datagram> received = from().next();
         if (received && !received->idle) {
             recorder_.record(*received, destination_);
         }
         return received;
     }
-    std::uint64_t dropped() override { return from_.dropped(); }
-    bool wake_up_every(std::chrono::nanoseconds period) override {
-        return from_.wake_up_every(period);
-    }
 
   private:
-    datagram_source& from_;
     datagram_recorder& recorder_;
     const udp_destination& destination_;
 };

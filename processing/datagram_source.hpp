@@ -55,4 +55,22 @@ class datagram_source {
     virtual bool wake_up_every(std::chrono::nanoseconds /*period*/) { return false; }
 };
 
+// A source that hands on what another gives, doing something on the way in
+// its own next(); the drops and the wake-ups are those of the other.
+class forwarding_source : public datagram_source {
+  public:
+    explicit forwarding_source(datagram_source& from) : from_(from) {}
+
+    std::uint64_t dropped() override { return from_.dropped(); }
+    bool wake_up_every(std::chrono::nanoseconds period) override {
+        return from_.wake_up_every(period);
+    }
+
+  protected:
+    datagram_source& from() { return from_; }
+
+  private:
+    datagram_source& from_;
+};
+
 }  // namespace tarn

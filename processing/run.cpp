@@ -8,23 +8,18 @@ namespace {
 
 // Hands on what another source gives; while a datagram is handled, records
 // carry its time, and once the input has ended the clock's again.
-class captured_time_source final : public datagram_source {
+class captured_time_source final : public forwarding_source {
   public:
     captured_time_source(datagram_source& from, records::writer& records)
-        : from_(from), records_(records) {}
+        : forwarding_source(from), records_(records) {}
 
     std::optional<datagram> next() override {
-        std::optional<datagram> received = from_.next();
+        std::optional<datagram> received = from().next();
         records_.set_time(received ? std::optional(received->time_ns) : std::nullopt);
         return received;
     }
-    std::uint64_t dropped() override { return from_.dropped(); }
-    bool wake_up_every(std::chrono::nanoseconds period) override {
-        return from_.wake_up_every(period);
-    }
 
   private:
-    datagram_source& from_;
     records::writer& records_;
 };
 

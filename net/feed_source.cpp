@@ -17,6 +17,7 @@
 #include "net/receive_batch.hpp"
 #include "net/receive_buffer.hpp"
 #include "processing/stop_request.hpp"
+#include "processing/system_time.hpp"
 
 namespace tarn {
 
@@ -122,21 +123,13 @@ bool feed_source::wake_up_every(std::chrono::nanoseconds period) {
 
 std::optional<datagram> feed_source::next() {
     if (next_ == received_) {
-        for (unsigned i = 0; i < received_; ++i) {
-            batch_->reset(i);
-        }
+        batch_->reuse(received_);
         next_ = received_ = 0;
         if (!receive_batch()) {
             return std::nullopt;
         }
         if (received_ == 0) {
-            datagram idle;
-            idle.time_ns =
-                static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                               std::chrono::system_clock::now().time_since_epoch())
-                                               .count());
-            idle.idle = true;
-            return idle;
+            return idle_datagram(system_time_ns());
         }
     }
     return take(next_++);

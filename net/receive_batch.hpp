@@ -46,6 +46,13 @@ struct receive_batch {
         }
     }
 
+    // The first `used` slots, ready for the next call.
+    void reuse(unsigned used) {
+        for (unsigned i = 0; i < used; ++i) {
+            reset(i);
+        }
+    }
+
     // The kernel writes the sizes it used over these: set them again before a slot is reused.
     void reset(unsigned i) {
         headers[i].msg_hdr.msg_namelen = sizeof(sockaddr_in);

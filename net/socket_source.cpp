@@ -69,18 +69,13 @@ bool socket_source::wake_up_every(std::chrono::nanoseconds period) {
 
 std::optional<datagram> socket_source::next() {
     if (next_ == received_) {
-        for (unsigned i = 0; i < received_; ++i) {
-            batch_->reset(i);
-        }
+        batch_->reuse(received_);
         next_ = received_ = 0;
         if (!receive_batch()) {
             return std::nullopt;
         }
         if (received_ == 0) {
-            datagram idle;
-            idle.time_ns = system_time_ns();
-            idle.idle = true;
-            return idle;
+            return idle_datagram(system_time_ns());
         }
     }
     return take(next_++);

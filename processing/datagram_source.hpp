@@ -28,6 +28,14 @@ struct datagram {
     bool idle = false;
 };
 
+// What a source that wakes up hands out when it found no datagram.
+inline datagram idle_datagram(std::uint64_t time_ns) {
+    datagram idle;
+    idle.time_ns = time_ns;
+    idle.idle = true;
+    return idle;
+}
+
 // Where datagrams come from: the multicast socket, a capture file, or memory
 // in tests and benchmarks.
 class datagram_source {

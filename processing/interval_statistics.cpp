@@ -8,6 +8,8 @@ namespace tarn {
 
 namespace {
 
+constexpr std::uint64_t window_ns = 1'000'000;  // microbursts over 1 ms
+
 std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
     if (histogram.count() == 0) {
         return std::nullopt;
@@ -18,18 +20,28 @@ std::optional<latency_figures> latency_of(const latency_histogram& histogram) {
                            histogram.max()};
 }
 
+// What a period received besides the differences of the running totals.
+struct period_tally {
+    std::uint64_t duration_ns;
+    std::uint64_t datagrams;
+    std::uint64_t bytes;
+    std::uint64_t peak_messages_per_ms;
+    std::uint64_t peak_bytes_per_ms;
+};
+
 // The figures of the period from the totals `from` to the totals `to`.
 period_figures figures_between(const run_counts& from, const run_counts& to,
-                               std::uint64_t duration_ns, std::uint64_t datagrams,
-                               std::uint64_t bytes, const latency_histogram& latency) {
+                               const period_tally& tally, const latency_histogram& latency) {
     return {{.messages = to.messages - from.messages,
              .gaps = to.gaps - from.gaps,
              .lost = to.lost - from.lost,
              .socket_drops = to.socket_drops - from.socket_drops},
-            duration_ns,
-            datagrams,
-            bytes,
-            latency_of(latency)};
+            tally.duration_ns,
+            tally.datagrams,
+            tally.bytes,
+            latency_of(latency),
+            tally.peak_messages_per_ms,
+            tally.peak_bytes_per_ms};
 }
 
 }  // namespace
@@ -59,18 +71,24 @@ run_counts interval_statistics::counts() const {
             .socket_drops = source_->dropped()};
 }
 
-void interval_statistics::start_now() {
-    started_ = true;
-    run_start_ = interval_start_ = now_ = system_time_ns();
-    at_run_start_ = at_interval_start_ = counts();
+std::uint64_t interval_statistics::message_total() const noexcept {
+    return processor_ != nullptr ? processor_->received_ : 0;
 }
+
+void interval_statistics::begin(std::uint64_t time_ns) {
+    started_ = true;
+    run_start_ = interval_start_ = now_ = time_ns;
+    at_run_start_ = at_interval_start_ = counts();
+    window_ = time_ns / window_ns;
+    interval_burst_.messages_at_start = run_burst_.messages_at_start = at_run_start_.messages;
+}
+
+void interval_statistics::start_now() { begin(system_time_ns()); }
 
 void interval_statistics::advance(std::uint64_t time_ns) {
     now_ = time_ns != 0 ? time_ns : system_time_ns();
     if (!started_) {
-        started_ = true;
-        run_start_ = interval_start_ = now_;
-        at_run_start_ = at_interval_start_ = counts();
+        begin(now_);
     }
     if (now_ < interval_start_ || now_ - interval_start_ < interval_ns_) {
         return;  // within the interval (or a clock stepped back)
@@ -86,14 +104,27 @@ void interval_statistics::on_datagram(std::uint64_t time_ns, std::size_t wire_si
     advance(time_ns);
     ++datagrams_;
     bytes_ += wire_size;
+    if (const std::uint64_t window = now_ / window_ns; window != window_) {
+        const std::uint64_t messages = message_total();
+        interval_burst_.close(messages);
+        run_burst_.close(messages);
+        window_ = window;
+    }
+    interval_burst_.bytes += wire_size;
+    run_burst_.bytes += wire_size;
 }
 
 void interval_statistics::on_idle(std::uint64_t time_ns) { advance(time_ns); }
 
 void interval_statistics::close_interval(std::uint64_t end_ns) {
     const run_counts now = counts();
-    records_.interval_figures(figures_between(at_interval_start_, now, end_ns - interval_start_,
-                                              datagrams_, bytes_, interval_latency_));
+    interval_burst_.close(now.messages);
+    records_.interval_figures(
+        figures_between(at_interval_start_, now,
+                        {end_ns - interval_start_, datagrams_, bytes_,
+                         interval_burst_.peak_messages, interval_burst_.peak_bytes},
+                        interval_latency_));
+    interval_burst_.peak_messages = interval_burst_.peak_bytes = 0;
     run_latency_.add(interval_latency_);
     interval_latency_.clear();
     run_datagrams_ += datagrams_;
@@ -108,12 +139,15 @@ void interval_statistics::finish() {
         close_interval(std::max(now_, interval_start_));
     }
     at_end_ = started_ ? at_interval_start_ : counts();
+    run_burst_.close(message_total());
 }
 
 void interval_statistics::log_run() const {
-    records_.run_figures(figures_between(at_run_start_, at_end_,
-                                         started_ ? interval_start_ - run_start_ : 0,
-                                         run_datagrams_, run_bytes_, run_latency_));
+    records_.run_figures(
+        figures_between(at_run_start_, at_end_,
+                        {started_ ? interval_start_ - run_start_ : 0, run_datagrams_, run_bytes_,
+                         run_burst_.peak_messages, run_burst_.peak_bytes},
+                        run_latency_));
 }
 
 }  // namespace tarn

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,12 @@ namespace tarn {
 // stands in where a datagram has no time. Intervals follow each other from
 // the first datagram on (from the start for a live source); a silent stretch
 // of several whole intervals is one record of that length.
+//
+// Microbursts are counted over aligned 1 ms windows of the datagrams' time
+// (floor of the time / 1 ms), as market-data monitors report them, in O(1)
+// per datagram: the message total is read only where a window or an
+// interval ends. An interval's peaks count only its own part of a window
+// that straddles its end; the whole run's count whole windows.
 class interval_statistics {
   public:
     // The records go to `records`.
@@ -48,7 +55,25 @@ class interval_statistics {
     void log_run() const;
 
   private:
+    // The counts of the current 1 ms window so far, and the peaks of the
+    // windows closed.
+    struct burst_window {
+        std::uint64_t messages_at_start = 0;  // the message total where it began
+        std::uint64_t bytes = 0;
+        std::uint64_t peak_messages = 0;
+        std::uint64_t peak_bytes = 0;
+        // Ends the window at the message total `messages` and begins the next.
+        void close(std::uint64_t messages) noexcept {
+            peak_messages = std::max(peak_messages, messages - messages_at_start);
+            peak_bytes = std::max(peak_bytes, bytes);
+            messages_at_start = messages;
+            bytes = 0;
+        }
+    };
+
     run_counts counts() const;
+    std::uint64_t message_total() const noexcept;
+    void begin(std::uint64_t time_ns);
     void advance(std::uint64_t time_ns);
     void close_interval(std::uint64_t end_ns);
 
@@ -67,6 +92,9 @@ class interval_statistics {
     std::uint64_t bytes_ = 0;
     std::uint64_t run_datagrams_ = 0;  // of the intervals closed
     std::uint64_t run_bytes_ = 0;
+    std::uint64_t window_ = 0;     // the current 1 ms window: the time / 1 ms
+    burst_window interval_burst_;  // cut where an interval ends
+    burst_window run_burst_;       // whole windows
     latency_histogram interval_latency_;
     latency_histogram run_latency_;
 };

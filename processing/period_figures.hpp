@@ -29,6 +29,11 @@ struct period_figures : run_counts {
     std::uint64_t datagrams = 0;
     std::uint64_t bytes = 0;                 // of the datagrams, as sent
     std::optional<latency_figures> latency;  // none without a message
+    // Microbursts: the most messages (counted as above) and the most bytes in
+    // one 1 ms window of the clock (aligned on its whole milliseconds), each
+    // the peak of its own; a window is cut where an interval ends.
+    std::uint64_t peak_messages_per_ms = 0;
+    std::uint64_t peak_bytes_per_ms = 0;
 };
 
 }  // namespace tarn

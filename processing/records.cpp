@@ -241,14 +241,17 @@ void writer::period_record(std::string_view event, std::string_view label,
                   {"gaps", f.gaps},
                   {"lost", f.lost},
                   {"socket_drops", f.socket_drops},
-                  {"latency", latency_object}},
+                  {"latency", latency_object},
+                  {"peak_messages_per_ms", f.peak_messages_per_ms},
+                  {"peak_bytes_per_ms", f.peak_bytes_per_ms}},
                  "{} {:.3f} s: {} messages ({}/s), {} datagrams ({}/s), {} bytes, {} gaps, {} "
-                 "messages lost, {} socket drops, {}",
+                 "messages lost, {} socket drops, {}, peak per ms {} messages {} bytes",
                  label, static_cast<double>(f.duration_ns) / nanoseconds_per_second,
                  grouped_count{f.messages}, grouped_count{messages_per_second},
                  grouped_count{f.datagrams}, grouped_count{datagrams_per_second},
                  grouped_count{f.bytes}, grouped_count{f.gaps}, grouped_count{f.lost},
-                 grouped_count{f.socket_drops}, latency);
+                 grouped_count{f.socket_drops}, latency, grouped_count{f.peak_messages_per_ms},
+                 grouped_count{f.peak_bytes_per_ms});
 }
 
 void writer::start(std::string_view program, std::string_view version, std::string_view revision,

@@ -83,6 +83,13 @@ TEST(JsonRecords, EveryKind) {
     records.short_message(header, 72);
     records.start("./md_dump", version_text, revision_id, arguments);
     records.summary(true, 1234568, 2, 3, counts);
+    records.run_figures({{.messages = 9, .gaps = 1, .lost = 2, .socket_drops = 3},
+                         2'700'000'000,
+                         6,
+                         690,
+                         latency_figures{12'000, 50'000, 50'500},
+                         412,
+                         58'000});
     const std::string revision(revision_id);
     EXPECT_EQ(
         log.records(),
@@ -114,7 +121,14 @@ TEST(JsonRecords, EveryKind) {
                 R"(1'234'568 messages received\u000a2 messages lost\u000a3 datagrams dropped by )"
                 R"(this host's socket, its receive buffer full: see --receive-buffer\u000aOrderAdd)" +
                 std::string(32 + 1 + 11, ' ') + R"(1'234'567\u000a999)" +
-                std::string(37 + 1 + 19, ' ') + R"(1")")}));
+                std::string(37 + 1 + 19, ' ') + R"(1")"),
+            info(R"("event":"run_figures","duration_ns":2700000000,"messages":9,)"
+                 R"("messages_per_second":3,"datagrams":6,"datagrams_per_second":2,"bytes":690,)"
+                 R"("gaps":1,"lost":2,"socket_drops":3,"latency":{"p50_ns":12000,"p99_ns":50000,)"
+                 R"("max_ns":50500},"peak_messages_per_ms":412,"peak_bytes_per_ms":58000,)"
+                 R"("text":"Whole run of 2.700 s: 9 messages (3/s), 6 datagrams (2/s), 690 )"
+                 R"(bytes, 1 gaps, 2 messages lost, 3 socket drops, latency p50 12.0 us p99 )"
+                 R"(50.0 us max 50.5 us, peak per ms 412 messages 58'000 bytes")")}));
 }
 
 }  // namespace

@@ -243,21 +243,33 @@ TEST(LatencyHistogram, WithinOneThirtySecond) {
 
 // Intervals on the datagrams' own time, as a capture replays them: counts
 // exact, a silent stretch as one record, the last interval partial, and the
-// whole run in the summary.
+// whole run in the summary. Peaks over aligned 1 ms windows: two datagrams
+// 1 ns apart across a window's edge count apart; a window that straddles an
+// interval's end counts in each interval for its own part, whole in the run.
 TEST(IntervalStatistics, FollowTheDatagramsTime) {
-    constexpr std::uint64_t start = 1'700'000'000'000'000'000ULL;
     constexpr std::uint64_t ms = 1'000'000;
-    const auto sent_before = [](std::uint32_t seq, std::uint64_t at, std::uint64_t latency) {
-        auto m = order_add(seq);
+    constexpr std::uint64_t t0 = 1'700'000'000'000'000'000ULL;  // on a whole millisecond
+    constexpr std::uint64_t start = t0 + 400'000;               // intervals end at .4 ms
+    const auto sent_before = [](md::message_builder m, std::uint64_t at, std::uint64_t latency) {
         m.set("timestamp", at - latency);
         return bytes_of(m);
     };
+    const auto two = [&](std::uint32_t seq, std::uint64_t at) {
+        return sent_before(order_add(seq), at, 12'000) +
+               sent_before(order_add(seq + 1), at, 12'000);
+    };
     // Latencies of 10, 12, 20 and 50 us: their buckets show them as they are.
     testing::datagram_queue datagrams;
-    datagrams.add(sent_before(1, start, 12'000) + sent_before(2, start, 20'000), start)
-        .add(sent_before(3, start + 300 * ms, 10'000), start + 300 * ms)
-        .add(sent_before(6, start + 600 * ms, 50'000), start + 600 * ms)  // 2 lost
-        .add(sent_before(7, start + 2'700 * ms, 10'000), start + 2'700 * ms)
+    datagrams
+        .add(sent_before(order_add(1), start, 12'000) + sent_before(order_add(2), start, 20'000),
+             start)
+        .add(two(3, t0 + 300 * ms - 1), t0 + 300 * ms - 1)
+        .add(sent_before(order_add(5), t0 + 300 * ms, 10'000), t0 + 300 * ms)
+        .add(two(6, t0 + 500 * ms + 100'000), t0 + 500 * ms + 100'000)
+        .add(sent_before(testing::heartbeat(), t0 + 500 * ms + 600'000, 50'000) +
+                 sent_before(order_add(10), t0 + 500 * ms + 600'000, 50'000),  // 2 lost
+             t0 + 500 * ms + 600'000)
+        .add(sent_before(order_add(11), start + 2'700 * ms, 10'000), start + 2'700 * ms)
         .add("");
     const testing::log_capture log;
     md::seq_check_processor processor;
@@ -267,23 +279,28 @@ TEST(IntervalStatistics, FollowTheDatagramsTime) {
     const std::string quiet = "0 gaps, 0 messages lost, 0 socket drops, ";
     EXPECT_EQ(log.records(),
               (std::vector<testing::record>{
-                  testing::info("Interval of 0.500 s: 3 messages (6/s), 2 datagrams (4/s), 216 "
+                  testing::info("Interval of 0.500 s: 7 messages (14/s), 4 datagrams (8/s), 504 "
                                 "bytes, " +
-                                quiet + "latency p50 12.0 us p99 20.0 us max 20.0 us"),
-                  testing::error("Out of sync message. Expected seqNum 4, received seqNum 6, 2 "
+                                quiet +
+                                "latency p50 12.0 us p99 20.0 us max 20.0 us, peak per ms 2 "
+                                "messages 144 bytes"),
+                  testing::error("Out of sync message. Expected seqNum 8, received seqNum 10, 2 "
                                  "messages lost"),
-                  testing::info("Interval of 0.500 s: 1 messages (2/s), 1 datagrams (2/s), 72 "
+                  testing::info("Interval of 0.500 s: 1 messages (2/s), 1 datagrams (2/s), 114 "
                                 "bytes, 1 gaps, 2 messages lost, 0 socket drops, latency p50 "
-                                "50.0 us p99 50.0 us max 50.0 us"),
+                                "50.0 us p99 50.0 us max 50.0 us, peak per ms 1 messages 114 "
+                                "bytes"),
                   testing::info("Interval of 1.500 s: 0 messages (0/s), 0 datagrams (0/s), 0 "
                                 "bytes, " +
-                                quiet + "no latency"),
+                                quiet + "no latency, peak per ms 0 messages 0 bytes"),
                   testing::info("Interval of 0.200 s: 1 messages (5/s), 1 datagrams (5/s), 72 "
                                 "bytes, " +
-                                quiet + "latency p50 10.0 us p99 10.0 us max 10.0 us"),
-                  testing::info("Whole run of 2.700 s: 5 messages (2/s), 4 datagrams (1/s), 360 "
+                                quiet +
+                                "latency p50 10.0 us p99 10.0 us max 10.0 us, peak per ms 1 "
+                                "messages 72 bytes"),
+                  testing::info("Whole run of 2.700 s: 9 messages (3/s), 6 datagrams (2/s), 690 "
                                 "bytes, 1 gaps, 2 messages lost, 0 socket drops, latency p50 12.0 "
-                                "us p99 50.0 us max 50.0 us")}));
+                                "us p99 50.0 us max 50.0 us, peak per ms 3 messages 258 bytes")}));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <deque>
 #include <limits>
 #include <memory>
+#include <numeric>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -19,7 +20,9 @@ constexpr std::uint64_t loss_scale = 1'000'000;  // losses are drawn in milliont
 constexpr std::uint64_t no_limit = std::numeric_limits<std::uint64_t>::max();
 
 struct file_closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE* file) const {
+        static_cast<void>(std::fclose(file));
+    }  // only read back
 };
 using temporary_file = std::unique_ptr<std::FILE, file_closer>;
 
@@ -128,10 +131,9 @@ class line_splitter {
 
 capture::udp_route line_route(const capture::udp_route& base, unsigned channel, line which) {
     capture::udp_route route = base;
-    std::uint32_t group = 0;
-    for (const std::uint8_t octet : base.destination) {
-        group = group << 8U | octet;
-    }
+    std::uint32_t group =
+        std::accumulate(base.destination.begin(), base.destination.end(), std::uint32_t{0},
+                        [](std::uint32_t high, std::uint8_t octet) { return high << 8U | octet; });
     group += 2 * channel + static_cast<std::uint32_t>(which);
     for (std::size_t i = 0; i < route.destination.size(); ++i) {
         route.destination.at(i) = static_cast<std::uint8_t>(group >> (24 - 8 * i));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -108,6 +109,42 @@ TEST(Replay, ThePayloadsOfTheChosenDestinationsArriveInOrderUntilTheCaptureEnds)
         << damaged;
     std::filesystem::remove(whole);
     std::filesystem::remove(cut);
+}
+
+// With --keep-destinations each datagram goes where the capture shows it
+// going: each of the three destinations receives its own payloads, in order.
+TEST(Replay, KeepingDestinationsSendsEachDatagramWhereTheCaptureShows) {
+    const std::string path = write_capture("destinations.pcap");
+    const std::vector<std::pair<std::string, std::uint16_t>> destinations{
+        {group, port}, {"239.255.7.2", port}, {group, port + 1}};
+    std::vector<std::unique_ptr<testing::multicast_socket>> members;
+    std::vector<std::vector<std::string>> expected(destinations.size());
+    for (const auto& [to, to_port] : destinations) {
+        members.push_back(std::make_unique<testing::multicast_socket>(
+            to, to_port, testing::multicast_socket::role::member));
+    }
+    for (std::size_t i = 0; i < 300; ++i) {
+        for (std::size_t d = 0; d < destinations.size(); ++d) {
+            if (d == 0 || i % 10 == 3) {
+                expected[d].push_back(payload_of(i));
+            }
+        }
+    }
+    testing::background_process sender({MD_REPLAY_BINARY, "--capture", path, "--keep-destinations",
+                                        "--local-ip", "127.0.0.1", "--rate", "2000"});
+    for (std::size_t d = 0; d < destinations.size(); ++d) {
+        std::vector<std::string> received;
+        for (std::optional<std::string> datagram;
+             received.size() < expected[d].size() &&
+             (datagram = members[d]->receive(std::chrono::seconds(2)));) {
+            received.push_back(std::move(*datagram));
+        }
+        EXPECT_EQ(received, expected[d]) << destinations[d].first << ":" << destinations[d].second;
+    }
+    const testing::process_result result = sender.wait(std::chrono::seconds(30));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("sent 360 datagrams"), std::string::npos) << result.out;
+    std::filesystem::remove(path);
 }
 
 // Every type decoded, and the faults asked for are the errors reported; the

@@ -26,12 +26,15 @@ po::options_description option_description() {
     po::options_description options(
         "md_replay: sends the UDP payloads of a capture (pcap or pcapng) to a multicast group,\n"
         "in capture order, paced by the capture's timing unless told otherwise.\n\nOptions");
-    options.add_options()                                                                         //
-        ("help", "print this help")                                                               //
-        ("version", "print version number")                                                       //
-        ("capture", po::value<std::string>(), "the capture file to replay")                       //
-        ("multicast-group", po::value<std::string>(), "the group to send to")                     //
-        ("port", po::value<strict_unsigned<std::uint16_t>>(), "the port to send to")              //
+    options.add_options()                                                             //
+        ("help", "print this help")                                                   //
+        ("version", "print version number")                                           //
+        ("capture", po::value<std::string>(), "the capture file to replay")           //
+        ("multicast-group", po::value<std::string>(), "the group to send to")         //
+        ("port", po::value<strict_unsigned<std::uint16_t>>(), "the port to send to")  //
+        ("keep-destinations",
+         "send each datagram to the group and port the capture shows, instead of\n"
+         "--multicast-group and --port: a feed of several groups replayed as captured")           //
         ("local-ip", po::value<std::string>(), "local address of the interface to send through")  //
         ("interface", po::value<std::string>(), "interface to send through, by name")             //
         ("ttl", po::value<strict_unsigned<std::uint8_t>>(),
@@ -73,9 +76,17 @@ tarn::replay::pacing pacing_from(const po::variables_map& options) {
 
 int run(const po::variables_map& options) {
     const auto capture = tarn::required<std::string>(options, "capture");
-    const auto group = tarn::required<std::string>(options, "multicast-group");
+    const bool keep_destinations = options.count("keep-destinations") != 0;
+    if (keep_destinations &&
+        (options.count("multicast-group") != 0 || options.count("port") != 0)) {
+        throw std::invalid_argument(
+            "Give either --keep-destinations or --multicast-group and --port");
+    }
+    const auto group =
+        keep_destinations ? std::string() : tarn::required<std::string>(options, "multicast-group");
     const std::uint16_t port =
-        tarn::required<strict_unsigned<std::uint16_t>>(options, "port").value;
+        keep_destinations ? 0
+                          : tarn::required<strict_unsigned<std::uint16_t>>(options, "port").value;
     const std::string local_ip = tarn::local_address(options);
     const std::uint8_t ttl =
         options.count("ttl") != 0 ? options["ttl"].as<strict_unsigned<std::uint8_t>>().value : 1;
@@ -89,12 +100,21 @@ int run(const po::variables_map& options) {
     }
 
     tarn::capture::capture_reader reader(capture);
-    tarn::replay::multicast_sender sender(local_ip, group, port, ttl);
+    tarn::replay::multicast_sender sender =
+        keep_destinations ? tarn::replay::multicast_sender(local_ip, ttl)
+                          : tarn::replay::multicast_sender(local_ip, group, port, ttl);
     tarn::replay::replay_counts counts;
     try {
         tarn::replay::replay_capture(
             reader, selection, pace,
-            [&sender](std::span<const std::uint8_t> payload) { sender.send(payload); }, counts);
+            [&](std::span<const std::uint8_t> payload, const tarn::udp_destination& captured) {
+                if (keep_destinations) {
+                    sender.send_to(payload, captured.address, captured.port);
+                } else {
+                    sender.send(payload);
+                }
+            },
+            counts);
     } catch (...) {
         std::cout << "md_replay: " << counts.text() << std::endl;
         throw;

@@ -48,7 +48,8 @@ void replay_capture(capture::capture_reader& reader,
                 ++counts.cut;
                 continue;
         }
-        if (!selection.matches({content.destination, content.destination_port})) {
+        const udp_destination destination{content.destination, content.destination_port};
+        if (!selection.matches(destination)) {
             ++counts.other_destination;
             continue;
         }
@@ -59,7 +60,7 @@ void replay_capture(capture::capture_reader& reader,
         const std::uint64_t since_first =
             frame->time_ns > *first_time ? frame->time_ns - *first_time : 0;
         std::this_thread::sleep_until(start + due_after(pace, counts.sent, since_first));
-        send(content.payload);
+        send(content.payload, destination);
         ++counts.sent;
         counts.bytes += content.payload.size();
         update_seconds();

@@ -26,7 +26,8 @@ struct replay_counts {
     std::string text() const;
 };
 
-using payload_sender = std::function<void(std::span<const std::uint8_t>)>;
+// A payload and the destination the capture shows it going to.
+using payload_sender = std::function<void(std::span<const std::uint8_t>, const udp_destination&)>;
 
 // Sends the UDP payloads of the capture to the selected destination, in
 // capture order, each at its due time. Exceptions of the reader and the

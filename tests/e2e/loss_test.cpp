@@ -154,8 +154,8 @@ TEST(StopSignals, SummaryThenTheSignalsOwnEnd) {
 
 // Records at the interval, through traffic and through silence, whose counts
 // add up to what was sent. Sent on this host's clock and received on the
-// same: no latency is below 0, none reaches a second. The peaks per ms hold
-// one datagram of 4 messages (288 bytes) at least, the run's every interval's.
+// same: no latency is below 0, none reaches a second. The peaks per ms are
+// checked exactly without a network.
 TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
     testing::dump_session dump({"--check-seq", "--stats-interval", "0.2"});
     for (std::uint32_t datagram = 0; datagram < 5; ++datagram) {
@@ -179,9 +179,8 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
         R"(\[I\] (Interval|Whole run) of [0-9.]+ s: ([0-9']+) messages \([0-9']+/s\), )"
         R"(([0-9']+) datagrams \([0-9']+/s\), ([0-9']+) bytes, 0 gaps, 0 messages lost, )"
         R"(0 socket drops, (no latency|latency p50 [0-9.]+ [um]s p99 \S+ \S+ max [0-9.]+ [um]s), )"
-        R"(peak per ms ([0-9']+) messages ([0-9']+) bytes)");
+        R"(peak per ms [0-9']+ messages [0-9']+ bytes)");
     std::array<std::uint64_t, 3> sums{}, whole_run{};
-    std::array<std::uint64_t, 2> run_peaks{}, interval_peaks{};
     std::uint64_t intervals = 0;
     for (const std::string& line : log) {
         std::smatch f;
@@ -189,17 +188,12 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
             continue;
         }
         const std::array<std::uint64_t, 3> counts{number(f[2]), number(f[3]), number(f[4])};
-        const std::array<std::uint64_t, 2> peaks{number(f[6]), number(f[7])};
         if (f[1] == "Whole run") {
             whole_run = counts;
-            run_peaks = peaks;
             EXPECT_NE(f[5], "no latency");
             continue;
         }
         ++intervals;
-        for (std::size_t i = 0; i < 2; ++i) {
-            interval_peaks[i] = std::max(interval_peaks[i], peaks[i]);
-        }
         for (std::size_t i = 0; i < 3; ++i) {
             sums[i] += counts[i];
         }
@@ -208,11 +202,6 @@ TEST(StatsInterval, RecordsFollowTrafficAndSilence) {
     EXPECT_EQ(whole_run, sent);
     EXPECT_EQ(sums, sent);
     EXPECT_GE(intervals, 4U);
-    EXPECT_GE(run_peaks[0], 4U);
-    EXPECT_GE(run_peaks[1], 288U);
-    EXPECT_EQ(run_peaks[1], run_peaks[0] * 72);
-    EXPECT_GE(run_peaks[0], interval_peaks[0]);
-    EXPECT_GE(run_peaks[1], interval_peaks[1]);
 }
 
 }  // namespace

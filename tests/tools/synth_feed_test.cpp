@@ -84,17 +84,12 @@ TEST(SynthFeed, EachLineCarriesItsChannelsSessionLessItsOwnSeededLosses) {
                                                         {"239.9.0.12:5001", "239.9.0.13:5001"}};
     for (const row& r : rows) {
         SCOPED_TRACE("seed " + std::to_string(r.seed));
-        const std::vector<std::string> options{"--channels",
-                                               "2",
-                                               "--b-line",
-                                               "--seed",
-                                               std::to_string(r.seed),
-                                               "--loss-a",
-                                               std::to_string(r.loss_a),
-                                               "--loss-b",
-                                               std::to_string(r.loss_b),
-                                               "--delay-b",
-                                               std::to_string(r.delay_b_us)};
+        std::vector<std::string> options{"--channels", "2", "--b-line", "--seed"};
+        for (const std::string& value : std::initializer_list<std::string>{
+                 std::to_string(r.seed), "--loss-a", std::to_string(r.loss_a), "--loss-b",
+                 std::to_string(r.loss_b), "--delay-b", std::to_string(r.delay_b_us)}) {
+            options.push_back(value);
+        }
         const capture feed = synth(options);
         EXPECT_EQ(synth(options).bytes, feed.bytes);
         std::vector<std::string> other_seed = options;

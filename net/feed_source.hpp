@@ -11,6 +11,7 @@
 #include "net/socket_source.hpp"
 #include "processing/datagram_recorder.hpp"
 #include "processing/datagram_source.hpp"
+#include "processing/feed_datagram_source.hpp"
 
 namespace tarn {
 
@@ -35,7 +36,7 @@ struct line_settings {
 //
 // A stop signal ends next() as it does socket_source's: before the wait, or
 // during it, which the signal interrupts.
-class feed_source final : public datagram_source {
+class feed_source final : public feed_datagram_source {
   public:
     // Opens, binds and joins a socket for each line; a datagram's line_index
     // is its line's index in `lines`. `local` is the interface's address as
@@ -55,11 +56,11 @@ class feed_source final : public datagram_source {
     std::optional<datagram> next() override;
     // The kernel's drops of all lines, and of one.
     std::uint64_t dropped() override;
-    std::uint64_t dropped(std::size_t line_index);
+    std::uint64_t dropped(std::size_t line_index) override;
     bool wake_up_every(std::chrono::nanoseconds period) override;
 
-    std::size_t line_count() const noexcept { return lines_.size(); }
-    const udp_destination& destination(std::size_t line_index) const {
+    std::size_t line_count() const noexcept override { return lines_.size(); }
+    const udp_destination& destination(std::size_t line_index) const override {
         return lines_.at(line_index).destination;
     }
     // The receive buffer the kernel granted each socket, when one was asked.

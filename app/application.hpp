@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/feed_options.hpp"
 #include "capture/capture_reader.hpp"
 #include "capture/capture_recorder.hpp"
 #include "capture/capture_source.hpp"
 #include "net/multicast_receiver.hpp"
+#include "processing/feed_run.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
@@ -36,6 +38,7 @@ struct command_line {
     std::optional<std::string> read_capture;
     capture::destination_selection selection;
     std::optional<std::string> write_capture;  // where received datagrams are recorded
+    std::optional<feed_request> feed;          // several channels or lines instead of one
 };
 
 // Parses the arguments and checks them in a fixed order, which decides the
@@ -84,6 +87,8 @@ class application : public basic_application {
     std::unique_ptr<capture::capture_reader> capture_;  // offline only
     capture::destination_selection selection_;
     std::unique_ptr<capture::capture_recorder> recorder_;
+    std::optional<feed_request> feed_;
+    std::unique_ptr<feed_run> feed_run_;  // with a feed, instead of the processor
 };
 
 }  // namespace tarn

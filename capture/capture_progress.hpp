@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "capture/capture_reader.hpp"
 #include "processing/datagram_source.hpp"

@@ -1,5 +1,6 @@
 #include "capture/capture_run.hpp"
 
+#include "capture/capture_progress.hpp"
 #include "processing/run.hpp"
 
 namespace tarn::capture {
@@ -9,7 +10,8 @@ int read_capture(md::processor& processor, capture_reader& reader,
                  std::chrono::nanoseconds stats_interval) {
     run offline(processor, stats_interval);
     capture_source source(reader, selection);
-    offline.receive(source,
+    progress_source shown(source, capture_progress(reader));
+    offline.receive(shown,
                     {.recorder = recorder, .destination = &source.destination(), .captured = true});
     if (source.fragments() + source.cut() != 0) {
         processor.records_.capture_frames_skipped(reader.name(), source.fragments(), source.cut());

@@ -11,7 +11,8 @@ namespace tarn::capture {
 
 // The offline counterpart of a multicast receiver: the datagrams of the
 // selected destination go through the receive loop into the processor as
-// live ones do, each also to the recorder when there is one. Then come a
+// live ones do, each also to the recorder when there is one, while standard
+// error shows the progress of reading when it is a terminal. Then come a
 // warning with the IP fragments and cut frames not read, when there were
 // any, an error record naming the damage when the capture is damaged, and
 // the summary, and with a `stats_interval`, its records on capture time and

@@ -46,10 +46,20 @@ capture_progress::capture_progress(std::string name, std::optional<std::uint64_t
     }
 }
 
-capture_progress::capture_progress(const capture_reader& reader)
+namespace {
+
+progress_display beside_the_log(bool log_on_standard_output) {
+    progress_display display = progress_display::standard_error();
+    display.shown = display.shown && !(log_on_standard_output && isatty(STDOUT_FILENO) == 1);
+    return display;
+}
+
+}  // namespace
+
+capture_progress::capture_progress(const capture_reader& reader, bool log_on_standard_output)
     : capture_progress(
           reader.name(), reader.size(), [&reader] { return reader.position(); },
-          progress_display::standard_error()) {}
+          beside_the_log(log_on_standard_output)) {}
 
 void capture_progress::look() {
     const std::uint64_t now = display_.now_ns();

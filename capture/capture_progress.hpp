@@ -9,6 +9,7 @@
 
 #include "capture/capture_reader.hpp"
 #include "processing/datagram_source.hpp"
+#include "processing/feed_datagram_source.hpp"
 
 namespace tarn::capture {
 
@@ -40,8 +41,9 @@ class capture_progress {
     // size nothing is drawn.
     capture_progress(std::string name, std::optional<std::uint64_t> size,
                      std::function<std::uint64_t()> position, progress_display display);
-    // The reader's file, on standard error.
-    explicit capture_progress(const capture_reader& reader);
+    // The reader's file, on standard error when that is a terminal; not
+    // when the log goes to standard output and that is the same terminal.
+    capture_progress(const capture_reader& reader, bool log_on_standard_output);
     ~capture_progress() { erase(); }
     capture_progress(const capture_progress&) = delete;
     capture_progress& operator=(const capture_progress&) = delete;
@@ -91,6 +93,31 @@ class progress_source final : public forwarding_source {
     }
 
   private:
+    capture_progress progress_;
+};
+
+// The same for a source of several lines.
+class feed_progress_source final : public feed_datagram_source {
+  public:
+    feed_progress_source(feed_datagram_source& from, capture_progress progress)
+        : from_(from), progress_(std::move(progress)) {}
+
+    std::optional<datagram> next() override {
+        std::optional<datagram> read = from_.next();
+        if (read) {
+            progress_.datagram_read();
+        } else {
+            progress_.erase();
+        }
+        return read;
+    }
+    std::size_t line_count() const override { return from_.line_count(); }
+    const udp_destination& destination(std::size_t line_index) const override {
+        return from_.destination(line_index);
+    }
+
+  private:
+    feed_datagram_source& from_;
     capture_progress progress_;
 };
 

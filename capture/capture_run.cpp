@@ -7,10 +7,10 @@ namespace tarn::capture {
 
 int read_capture(md::processor& processor, capture_reader& reader,
                  const destination_selection& selection, datagram_recorder* recorder,
-                 std::chrono::nanoseconds stats_interval) {
+                 std::chrono::nanoseconds stats_interval, bool log_on_standard_output) {
     run offline(processor, stats_interval);
     capture_source source(reader, selection);
-    progress_source shown(source, capture_progress(reader));
+    progress_source shown(source, capture_progress(reader, log_on_standard_output));
     offline.receive(shown,
                     {.recorder = recorder, .destination = &source.destination(), .captured = true});
     if (source.fragments() + source.cut() != 0) {

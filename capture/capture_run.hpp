@@ -16,10 +16,12 @@ namespace tarn::capture {
 // warning with the IP fragments and cut frames not read, when there were
 // any, an error record naming the damage when the capture is damaged, and
 // the summary, and with a `stats_interval`, its records on capture time and
-// the whole run's figures after the summary. Returns the exit status: 1 after damage, else 0. A
-// failure of the selection throws, as a failure of a live run does, without a summary.
+// the whole run's figures after the summary. While it reads, its progress
+// is shown on standard error when that is a terminal the log does not use. Returns the exit status:
+// 1 after damage, else 0. A failure of the selection throws, as a failure of a live run does,
+// without a summary.
 int read_capture(md::processor& processor, capture_reader& reader,
                  const destination_selection& selection, datagram_recorder* recorder,
-                 std::chrono::nanoseconds stats_interval = {});
+                 std::chrono::nanoseconds stats_interval = {}, bool log_on_standard_output = false);
 
 }  // namespace tarn::capture

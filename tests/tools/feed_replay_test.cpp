@@ -58,29 +58,10 @@ std::uint64_t missed(const numbers& own, const numbers& other) {
                       [&](std::uint32_t n) { return own.count(n) == 0; }));
 }
 
-TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLost) {
-    const std::string capture_path = testing::temporary_file("ab.pcap");
-    const std::string log_path = testing::temporary_file("ab.json");
-    const auto synth = testing::run_process(
-        {MD_SYNTH_BINARY, "--output", capture_path, "--messages", "1500", "--channels", "2",
-         "--b-line", "--loss-a", "0.08", "--loss-b", "0.08", "--delay-b", "100", "--seed", "21",
-         "--multicast-group", "239.9.0.10", "--port", "5000"});
-    ASSERT_EQ(synth.status, 0) << synth.err;
-    const auto carried = carried_by_destination(capture_path);
-    testing::background_process dump(
-        {MD_DUMP_BINARY, "--interface", "lo", "--add-channel", "C0=239.9.0.10:5000,239.9.0.11:5000",
-         "--add-channel", "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json",
-         "--receive-buffer", "8M", "--log", log_path});
-    std::this_thread::sleep_for(300ms);
-    const auto replay =
-        testing::run_process({MD_REPLAY_BINARY, "--capture", capture_path, "--interface", "lo",
-                              "--keep-destinations", "--speed", "4"});
-    ASSERT_EQ(replay.status, 0) << replay.err;
-    // Every channel ends at its end of the session: md_dump ends by itself.
-    const auto ended = dump.wait(20s);
-    ASSERT_EQ(ended.status, 0) << ended.err;
-    const std::string log = testing::read_file(log_path);
-
+// The figures of each channel in the JSON summary of `log`: after
+// arbitration a channel loses exactly the numbers neither line carried, and
+// each line misses exactly those the other filled.
+void check_figures(const std::string& log, const std::map<std::string, numbers>& carried) {
     const std::map<std::string, std::array<std::string, 2>> channels{
         {"C0", {"239.9.0.10:5000", "239.9.0.11:5000"}},
         {"C1", {"239.9.0.12:5001", "239.9.0.13:5001"}}};
@@ -103,10 +84,57 @@ TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLost) {
         EXPECT_EQ(std::stoull(found[4]), missed(a, b)) << name;
         EXPECT_EQ(std::stoull(found[6]), missed(b, a)) << name;
         // A hole on both lines is an error record naming the channel.
-        EXPECT_EQ(lost != 0, log.find(R"("event":"gap","channel":")" + name + "\"") !=
-                                 std::string::npos)
+        EXPECT_EQ(lost != 0,
+                  log.find(R"("event":"gap","channel":")" + name + "\"") != std::string::npos)
             << name;
     }
+}
+
+TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLostLiveAndOffline) {
+    const std::string capture_path = testing::temporary_file("ab.pcap");
+    const std::string log_path = testing::temporary_file("ab.json");
+    const auto synth = testing::run_process({MD_SYNTH_BINARY,
+                                             "--output",
+                                             capture_path,
+                                             "--messages",
+                                             "1500",
+                                             "--channels",
+                                             "2",
+                                             "--b-line",
+                                             "--loss-a",
+                                             "0.08",
+                                             "--loss-b",
+                                             "0.08",
+                                             "--delay-b",
+                                             "100",
+                                             "--seed",
+                                             "21",
+                                             "--multicast-group",
+                                             "239.9.0.10",
+                                             "--port",
+                                             "5000"});
+    ASSERT_EQ(synth.status, 0) << synth.err;
+    const auto carried = carried_by_destination(capture_path);
+    testing::background_process dump({MD_DUMP_BINARY, "--interface", "lo", "--add-channel",
+                                      "C0=239.9.0.10:5000,239.9.0.11:5000", "--add-channel",
+                                      "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json",
+                                      "--receive-buffer", "8M", "--log", log_path});
+    std::this_thread::sleep_for(300ms);
+    const auto replay =
+        testing::run_process({MD_REPLAY_BINARY, "--capture", capture_path, "--interface", "lo",
+                              "--keep-destinations", "--speed", "4"});
+    ASSERT_EQ(replay.status, 0) << replay.err;
+    // Every channel ends at its end of the session: md_dump ends by itself.
+    const auto ended = dump.wait(20s);
+    ASSERT_EQ(ended.status, 0) << ended.err;
+    check_figures(testing::read_file(log_path), carried);
+    // The capture read offline gives the same figures, on capture time.
+    const auto offline =
+        testing::run_process({MD_DUMP_BINARY, "--read-capture", capture_path, "--add-channel",
+                              "C0=239.9.0.10:5000,239.9.0.11:5000", "--add-channel",
+                              "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json"});
+    ASSERT_EQ(offline.status, 0) << offline.err;
+    check_figures(offline.out, carried);
     std::filesystem::remove(capture_path);
     std::filesystem::remove(log_path);
 }

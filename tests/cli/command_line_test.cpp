@@ -93,9 +93,11 @@ TEST(CommandLine, OutputAndStatusOfEachCall) {
          "239.1.1.1:5000\n",
          {"--local-ip", "10.0.0.1", "--m", "239.1.1.1", "--p", "5000", "--add-channel",
           "A=239.1.1.1:5000"}},
-        {1, "--add-channel B=239.1.1.1: the port of 239.1.1.1 is missing\n",
+        {1,
+         "--add-channel B=239.1.1.1: the port of 239.1.1.1 is missing\n",
          {"--local-ip", "10.0.0.1", "--add-channel", "B=239.1.1.1"}},
-        {1, "with --add-channel, --multicast-group and --port make one more channel together\n",
+        {1,
+         "with --add-channel, --multicast-group and --port make one more channel together\n",
          {"--local-ip", "10.0.0.1", "--add-channel", "A=239.1.1.1:5000", "--p", "5"}},
         {1,
          "--all-destinations takes every destination of a capture: it goes with "

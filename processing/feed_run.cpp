@@ -255,10 +255,6 @@ void feed_run::on_datagram(const datagram& received, line& on) {
     if (settings_.captured) {
         owner.set_time(received.time_ns);
     }
-    if (owner.arbiter() != nullptr) {
-        processor.records_.set_source(owner.name());
-        owner.arbiter()->advance(received.time_ns, owner);
-    }
     if (owner.statistics() != nullptr) {
         owner.statistics()->on_datagram(received.time_ns,
                                         std::max(received.wire_size, received.bytes.size()));

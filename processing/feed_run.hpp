@@ -57,7 +57,8 @@ struct feed_settings {
 // Time is the datagrams' (the arbitration window, the intervals): every
 // millisecond of it, and at every wake-up of a live source, each channel's
 // arbiter and statistics learn the time, so holes expire and intervals close
-// on a silent channel too.
+// on a silent channel too. A hole so waits at most a millisecond beyond the
+// window, and no datagram pays for a look at the arbiter's clock.
 class feed_run {
   public:
     // Makes the processor of one channel, with its options applied.

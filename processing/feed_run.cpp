@@ -392,6 +392,7 @@ void feed_run::summarise() {
         total.socket_drops += p.socket_drops_;
     }
     std::vector<records::type_count> total_counts;
+    total_counts.reserve(all_counts.size());
     for (const auto& [type, count] : all_counts) {
         total_counts.push_back({std::string(names.describe(type)), count});
     }

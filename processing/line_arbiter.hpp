@@ -42,6 +42,8 @@ struct arbiter_config {
 // allocates; a message view lives only for the call.
 class arbiter_sink {
   public:
+    virtual ~arbiter_sink() = default;
+
     // The message `seq_num` from the line that delivered it first: each
     // number once, in sequence order.
     virtual void deliver(line_id from, std::uint32_t seq_num, md::byte_view message) = 0;
@@ -62,7 +64,6 @@ class arbiter_sink {
 
   protected:
     arbiter_sink() = default;
-    ~arbiter_sink() = default;
     arbiter_sink(const arbiter_sink&) = default;
     arbiter_sink& operator=(const arbiter_sink&) = default;
     arbiter_sink(arbiter_sink&&) = default;

@@ -6,11 +6,13 @@ namespace tarn::capture {
 
 int read_capture(md::processor& processor, capture_reader& reader,
                  const destination_selection& selection, datagram_recorder* recorder,
-                 std::chrono::nanoseconds stats_interval) {
+                 std::chrono::nanoseconds stats_interval, figures_publisher* publisher) {
     run offline(processor, stats_interval);
     capture_source source(reader, selection);
-    offline.receive(source,
-                    {.recorder = recorder, .destination = &source.destination(), .captured = true});
+    offline.receive(source, {.recorder = recorder,
+                             .destination = &source.destination(),
+                             .captured = true,
+                             .publisher = publisher});
     if (source.fragments() + source.cut() != 0) {
         processor.records_.capture_frames_skipped(reader.name(), source.fragments(), source.cut());
         processor.errors_ = true;

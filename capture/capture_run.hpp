@@ -6,6 +6,7 @@
 #include "capture/capture_source.hpp"
 #include "processing/datagram_recorder.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/published_figures.hpp"
 
 namespace tarn::capture {
 
@@ -15,10 +16,12 @@ namespace tarn::capture {
 // warning with the IP fragments and cut frames not read, when there were
 // any, an error record naming the damage when the capture is damaged, and
 // the summary, and with a `stats_interval`, its records on capture time and
-// the whole run's figures after the summary. Returns the exit status: 1 after damage, else 0. A
+// the whole run's figures after the summary; with a `publisher`, the run's
+// figures go there as it goes. Returns the exit status: 1 after damage, else 0. A
 // failure of the selection throws, as a failure of a live run does, without a summary.
 int read_capture(md::processor& processor, capture_reader& reader,
                  const destination_selection& selection, datagram_recorder* recorder,
-                 std::chrono::nanoseconds stats_interval = {});
+                 std::chrono::nanoseconds stats_interval = {},
+                 figures_publisher* publisher = nullptr);
 
 }  // namespace tarn::capture

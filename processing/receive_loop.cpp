@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <typeinfo>
 
+#include "processing/run_publication.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn {
@@ -23,6 +24,7 @@ void check_sequence_anomaly(md::processor& processor, unsigned int seq_num) {
         processor.expected_seq_num_ = seq_num + 1;
     } else if (seq_num < expected) {
         processor.records_.resend(seq_num, expected);
+        ++processor.anomalies_.resends;
         processor.errors_ = true;
     } else {
         const unsigned int gap = seq_num - expected;
@@ -79,6 +81,7 @@ bool message_framer::acceptable(std::size_t length) {
 
 void message_framer::skip_short(std::size_t length) {
     processor_.records_.length_below_header(length, sizeof(md::Header));
+    ++processor_.anomalies_.short_messages;
     processor_.errors_ = true;
 }
 
@@ -182,20 +185,41 @@ bool frame_cut(message_framer& framer, md::processor& processor, const datagram&
                std::size_t room) {
     processor.records_.datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
     processor.errors_ = true;
+    ++framer.line().datagrams_cut;
     const bool going_on = framer.frame(received.bytes.first(std::min(received.bytes.size(), room)));
     framer.drop_incomplete();
     return going_on;
 }
 
-void receive_until_the_end(md::processor& processor, datagram_source& source,
-                           interval_statistics* statistics) {
-    message_framer framer(processor, statistics);
-    if (statistics != nullptr) {
-        statistics->attach(processor, source);
-        if (source.wake_up_every(statistics->wake_up_period())) {
-            statistics->start_now();
-        }
+// Frames one datagram that holds bytes; false once reception has ended.
+bool frame_datagram(message_framer& framer, md::processor& processor, const datagram& received) {
+    const std::size_t room = framer.room();
+    if (received.wire_size > room || received.bytes.size() > room) [[unlikely]] {
+        return frame_cut(framer, processor, received, room);
     }
+    return framer.frame(received.bytes);
+}
+
+// Asks the source to wake up through silence as often as the statistics and
+// the publication need, the shorter of their periods.
+void wake_up_source(datagram_source& source, interval_statistics* statistics,
+                    const run_publication* publication) {
+    std::chrono::nanoseconds period = std::chrono::nanoseconds::max();
+    if (statistics != nullptr) {
+        period = statistics->wake_up_period();
+    }
+    if (publication != nullptr) {
+        period = std::min(period, publication->period());
+    }
+    if (period != std::chrono::nanoseconds::max() && source.wake_up_every(period) &&
+        statistics != nullptr) {
+        statistics->start_now();
+    }
+}
+
+void receive_until_the_end(message_framer& framer, md::processor& processor,
+                           datagram_source& source, interval_statistics* statistics,
+                           run_publication* publication) {
     while (!stop_requested()) {
         const std::optional<datagram> received = source.next();
         if (!received) {
@@ -208,18 +232,26 @@ void receive_until_the_end(md::processor& processor, datagram_source& source,
             if (statistics != nullptr) {
                 statistics->on_idle(received->time_ns);
             }
+            if (publication != nullptr) {
+                publication->on_idle(received->time_ns);
+            }
             continue;
         }
+        const std::size_t wire_size = std::max(received->wire_size, received->bytes.size());
         if (statistics != nullptr) {
-            statistics->on_datagram(received->time_ns,
-                                    std::max(received->wire_size, received->bytes.size()));
+            statistics->on_datagram(received->time_ns, wire_size);
         }
-        const std::size_t room = framer.room();
-        if (received->wire_size > room || received->bytes.size() > room) [[unlikely]] {
-            if (!frame_cut(framer, processor, *received, room)) {
+        line_counters& line = framer.line();
+        ++line.datagrams;
+        line.bytes += wire_size;
+        if (publication != nullptr) [[unlikely]] {
+            publication->on_datagram(received->time_ns, received->bytes, !framer.carries());
+            const bool going_on = frame_datagram(framer, processor, *received);
+            publication->on_framed();
+            if (!going_on) {
                 return;
             }
-        } else if (!framer.frame(received->bytes)) {
+        } else if (!frame_datagram(framer, processor, *received)) {
             return;
         }
     }
@@ -228,14 +260,25 @@ void receive_until_the_end(md::processor& processor, datagram_source& source,
 }  // namespace
 
 void receive_loop(md::processor& processor, datagram_source& source,
-                  interval_statistics* statistics) {
-    receive_until_the_end(processor, source, statistics);
+                  interval_statistics* statistics, run_publication* publication) {
+    message_framer framer(processor, statistics);
+    if (statistics != nullptr) {
+        statistics->attach(processor, source);
+    }
+    if (publication != nullptr) {
+        publication->attach(processor, source, framer, statistics);
+    }
+    wake_up_source(source, statistics, publication);
+    receive_until_the_end(framer, processor, source, statistics, publication);
     processor.socket_drops_ = source.dropped();
     if (processor.socket_drops_ != 0) {
         processor.errors_ = true;
     }
     if (statistics != nullptr) {
         statistics->finish();
+    }
+    if (publication != nullptr) {
+        publication->finish();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "processing/datagram_source.hpp"
 #include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/run_counters.hpp"
 
 namespace tarn {
 
@@ -32,6 +33,12 @@ class message_framer {
     // Forgets an incomplete message carried over: after a datagram that was
     // cut, the next one is framed from its own first byte.
     void drop_incomplete() noexcept { carried_ = 0; }
+    // Whether part of a message waits for the next datagram.
+    bool carries() const noexcept { return carried_ != 0; }
+
+    // What the line brought in: the receive loop counts each datagram here.
+    line_counters& line() noexcept { return line_; }
+    const line_counters& line() const noexcept { return line_; }
 
   private:
     // Completes the carried message from the front of `bytes`; `used` grows
@@ -57,17 +64,21 @@ class message_framer {
     bool checks_sequence_only_;
     std::array<char, receive_buffer_size> carry_buffer_{};
     std::size_t carried_ = 0;
+    line_counters line_;
 };
+
+class run_publication;
 
 // Reads the source until the processor has finished, a length of 0, an empty
 // datagram, a length the buffer cannot hold, the end of the input or a stop
 // signal, and frames each datagram; exceptions of the source pass through.
 // A datagram longer than the room left for it is cut there: a warning, and
 // only its complete messages count. At a normal end the processor learns of
-// the source's dropped datagrams, and the statistics, when given, close their
-// last interval.
+// the source's dropped datagrams, the statistics, when given, close their
+// last interval, and the publication, when given, publishes the final figures.
 void receive_loop(md::processor& processor, datagram_source& source,
-                  interval_statistics* statistics = nullptr);
+                  interval_statistics* statistics = nullptr,
+                  run_publication* publication = nullptr);
 
 // The sequence check of a message out of sequence: the first of a run, a 0,
 // a resend or a gap.

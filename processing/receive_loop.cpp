@@ -177,6 +177,23 @@ bool message_framer::frame(std::span<const char> bytes) {
     return true;
 }
 
+std::optional<std::uint64_t> message_framer::first_timestamp(
+    std::span<const char> bytes) const noexcept {
+    constexpr std::size_t wanted = offsetof(md::Header, timestamp) + sizeof(std::uint64_t);
+    const std::size_t from_carry = std::min(carried_, wanted);
+    if (from_carry + bytes.size() < wanted) {
+        return std::nullopt;
+    }
+    std::array<char, wanted> front{};
+    std::copy_n(carry_buffer_.data(), from_carry, front.data());
+    std::copy_n(bytes.data(), wanted - from_carry, front.data() + from_carry);
+    const md::byte_view view(front.data(), front.size());
+    if (view.load<std::uint16_t>(md::length_offset) < sizeof(md::Header)) {
+        return std::nullopt;
+    }
+    return view.load<std::uint64_t>(offsetof(md::Header, timestamp));
+}
+
 namespace {
 
 // A datagram longer than the room the buffer had for it: its complete
@@ -241,11 +258,14 @@ void receive_until_the_end(message_framer& framer, md::processor& processor,
         if (statistics != nullptr) {
             statistics->on_datagram(received->time_ns, wire_size);
         }
+        if (publication != nullptr) [[unlikely]] {
+            // Publishes what came before this datagram, every datagram counted whole.
+            publication->on_datagram(received->time_ns, framer.first_timestamp(received->bytes));
+        }
         line_counters& line = framer.line();
         ++line.datagrams;
         line.bytes += wire_size;
         if (publication != nullptr) [[unlikely]] {
-            publication->on_datagram(received->time_ns, received->bytes, !framer.carries());
             const bool going_on = frame_datagram(framer, processor, *received);
             publication->on_framed();
             if (!going_on) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "md/header.hpp"
@@ -33,8 +34,11 @@ class message_framer {
     // Forgets an incomplete message carried over: after a datagram that was
     // cut, the next one is framed from its own first byte.
     void drop_incomplete() noexcept { carried_ = 0; }
-    // Whether part of a message waits for the next datagram.
-    bool carries() const noexcept { return carried_ != 0; }
+    // The timestamp in the header of the first message that the next
+    // datagram, `bytes`, completes or begins: from the bytes carried over,
+    // then from the datagram's. None where they do not reach that far, or
+    // where that message's length is below a header.
+    std::optional<std::uint64_t> first_timestamp(std::span<const char> bytes) const noexcept;
 
     // What the line brought in: the receive loop counts each datagram here.
     line_counters& line() noexcept { return line_; }

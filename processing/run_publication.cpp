@@ -2,10 +2,8 @@
 
 #include <spdlog/common.h>
 
-#include <cstddef>
 #include <iterator>
 
-#include "md/header.hpp"
 #include "processing/system_time.hpp"
 
 namespace tarn {
@@ -29,26 +27,22 @@ void run_publication::attach(const md::processor& processor, datagram_source& so
     statistics_ = statistics;
 }
 
-void run_publication::on_datagram(std::uint64_t time_ns, std::span<const char> bytes,
-                                  bool begins_with_message) {
+void run_publication::on_datagram(std::uint64_t time_ns,
+                                  std::optional<std::uint64_t> first_sent_ns) {
     now_ns_ = time_ns != 0 ? time_ns : system_time_ns();
     if (now_ns_ >= next_ns_) {
         publish();
     }
-    has_first_sent_ = begins_with_message && bytes.size() >= sizeof(md::Header);
-    if (has_first_sent_) {
-        first_sent_ns_ = md::byte_view(bytes.data(), bytes.size())
-                             .load<std::uint64_t>(offsetof(md::Header, timestamp));
-    }
+    first_sent_ns_ = first_sent_ns;
     messages_before_ = processor_->received_;
 }
 
 void run_publication::on_framed() noexcept {
     figures_.channels.front().last_message_time_ns = now_ns_;
     const std::uint64_t messages = processor_->received_ - messages_before_;
-    if (has_first_sent_ && messages != 0) {
+    if (first_sent_ns_ && messages != 0) {
         figures_.channels.front().latency.record(
-            static_cast<std::int64_t>(now_ns_ - first_sent_ns_), messages);
+            static_cast<std::int64_t>(now_ns_ - *first_sent_ns_), messages);
     }
 }
 

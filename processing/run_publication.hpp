@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
+#include <optional>
 
 #include "processing/datagram_recorder.hpp"
 #include "processing/datagram_source.hpp"
@@ -21,8 +21,7 @@ namespace tarn {
 // latency is taken once a datagram, from its first message, and counted for
 // every message the datagram brought. Messages in one datagram were sent
 // together; the first one's timestamp is the oldest, so the latency counted
-// is at worst a little above theirs. A datagram that begins inside a message
-// carried over from the one before has no latency counted.
+// is at worst a little above theirs.
 //
 // The figures are built in place once, with their names: publishing fills
 // in the numbers and allocates nothing.
@@ -41,10 +40,10 @@ class run_publication {
 
     std::chrono::nanoseconds period() const { return publisher_.period(); }
 
-    // Before the messages of a datagram received at `time_ns` (0: unknown):
-    // publishes when a period has passed, and notes the first message's
-    // timestamp when `bytes` begin with a message.
-    void on_datagram(std::uint64_t time_ns, std::span<const char> bytes, bool begins_with_message);
+    // Before the messages of a datagram received at `time_ns` (0: unknown)
+    // whose first message has the timestamp `first_sent_ns`, if known:
+    // publishes when a period has passed.
+    void on_datagram(std::uint64_t time_ns, std::optional<std::uint64_t> first_sent_ns);
     // After them, whether reception goes on or not.
     void on_framed() noexcept;
     // A live source woke up without a datagram at `time_ns`.
@@ -64,9 +63,7 @@ class run_publication {
     const interval_statistics* statistics_ = nullptr;
     std::uint64_t next_ns_ = 0;  // the time from which the next publishing is due
     std::uint64_t now_ns_ = 0;   // of the current datagram
-    // The current datagram's first message, when it begins with one.
-    bool has_first_sent_ = false;
-    std::uint64_t first_sent_ns_ = 0;
+    std::optional<std::uint64_t> first_sent_ns_;  // of the current datagram's first message
     std::uint64_t messages_before_ = 0;  // the processor's count before it
 };
 

@@ -24,7 +24,6 @@ using testing::eventually;
 using testing::run_process;
 
 const std::string prometheus = "/usr/bin/prometheus";
-const std::string promtool = "/usr/bin/promtool";
 const std::string metrics_port = "19100";
 const std::string metrics_url = "http://127.0.0.1:" + metrics_port;
 const std::string server_url = "http://127.0.0.1:19190";
@@ -52,32 +51,32 @@ long long count_of(const std::string& text, const std::string& event) {
 // The session lacks its last datagram, which ends it: md_dump keeps
 // publishing the final figures until it is stopped.
 TEST(Metrics, PrometheusScrapesWhatTheSummarySays) {
-    if (!std::filesystem::exists(prometheus) || !std::filesystem::exists(promtool)) {
+    if (!std::filesystem::exists(prometheus)) {
         GTEST_SKIP() << "Debian's prometheus package is not installed";
     }
     const std::string folder = testing::temporary_file("metrics");
     std::filesystem::create_directories(folder);
     const std::string whole = folder + "/whole.pcap", session = folder + "/session.pcap";
-    const testing::process_result synth =
-        run_process({MD_SYNTH_BINARY, "--output", whole, "--messages", "3000", "--seed", "7",
-                     "--gaps", "3", "--resends", "2", "--unknown-types", "2", "--short-messages",
-                     "2"});
+    const testing::process_result synth = run_process(
+        {MD_SYNTH_BINARY, "--output", whole, "--messages", "3000", "--seed", "7", "--gaps", "3",
+         "--resends", "2", "--unknown-types", "2", "--short-messages", "2"});
     ASSERT_EQ(synth.status, 0) << synth.err;
     const long long datagrams = number_in(synth.out, R"((\d+) datagrams)") - 1;
     const long long skipped = number_in(synth.out, R"(\((\d+) sequence numbers skipped\))");
-    ASSERT_EQ(run_process({"/usr/bin/tcpdump", "-r", whole, "-w", session, "-c",
-                           std::to_string(datagrams)})
+    ASSERT_EQ(run_process(
+                  {"/usr/bin/tcpdump", "-r", whole, "-w", session, "-c", std::to_string(datagrams)})
                   .status,
               0);
     std::ofstream(folder + "/prometheus.yml")
         << "global: {scrape_interval: 100ms, scrape_timeout: 100ms}\n"
            "scrape_configs:\n"
            "  - job_name: md_dump\n"
-           "    static_configs: [{targets: ['127.0.0.1:" + metrics_port + "']}]\n";
-    testing::background_process server(
-        {prometheus, "--config.file=" + folder + "/prometheus.yml",
-         "--storage.tsdb.path=" + folder + "/data", "--web.listen-address=127.0.0.1:19190",
-         "--log.level=error"});
+           "    static_configs: [{targets: ['127.0.0.1:" +
+               metrics_port + "']}]\n";
+    testing::background_process server({prometheus, "--config.file=" + folder + "/prometheus.yml",
+                                        "--storage.tsdb.path=" + folder + "/data",
+                                        "--web.listen-address=127.0.0.1:19190",
+                                        "--log.level=error"});
     testing::dump_session dump({"--json", "--full-dump", "--serve-metrics", metrics_port});
 
     const testing::process_result in_use =
@@ -89,12 +88,11 @@ TEST(Metrics, PrometheusScrapesWhatTheSummarySays) {
         EXPECT_EQ(probe({"status", metrics_url + path}), "404") << path;
     }
 
-    testing::background_process burst({PYTHON3, HTTP_PROBE_SCRIPT, "burst", "400", "8",
-                                       metrics_url + "/metrics"});
-    const testing::process_result replay =
-        run_process({MD_REPLAY_BINARY, "--capture", session, "--multicast-group",
-                     testing::test_group, "--port", std::to_string(testing::test_port),
-                     "--local-ip", "127.0.0.1", "--speed", "4"});
+    testing::background_process burst(
+        {PYTHON3, HTTP_PROBE_SCRIPT, "burst", "400", "8", metrics_url + "/metrics"});
+    const testing::process_result replay = run_process(
+        {MD_REPLAY_BINARY, "--capture", session, "--multicast-group", testing::test_group, "--port",
+         std::to_string(testing::test_port), "--local-ip", "127.0.0.1", "--speed", "4"});
     ASSERT_EQ(replay.status, 0) << replay.err;
     EXPECT_EQ(burst.wait(20s).out, "400\n");
     const auto scraped = [&](const std::string& family) {
@@ -105,16 +103,15 @@ TEST(Metrics, PrometheusScrapesWhatTheSummarySays) {
     })) << scraped("md_dump_datagrams_total");
     // Queried while md_dump runs: a stopped target's series go stale.
     const char* const families[] = {
-        "md_dump_messages_total",         "md_dump_latency_seconds_count",
-        "md_dump_messages_lost_total",    "md_dump_gaps_total",
-        "md_dump_resends_total",          "md_dump_unknown_messages_total",
-        "md_dump_short_messages_total",   "md_dump_socket_drops_total",
-        "md_dump_datagrams_cut_total",    "md_dump_build_info"};
+        "md_dump_messages_total",       "md_dump_latency_seconds_count",
+        "md_dump_messages_lost_total",  "md_dump_gaps_total",
+        "md_dump_resends_total",        "md_dump_unknown_messages_total",
+        "md_dump_short_messages_total", "md_dump_socket_drops_total",
+        "md_dump_datagrams_cut_total",  "md_dump_build_info"};
     std::map<std::string, std::string> value;
     for (const char* family : families) {
         value[family] = scraped(family);
     }
-    const std::string text = probe({"body", metrics_url + "/metrics"}) + "\n";
     dump.process().signal(SIGTERM);
     dump.finish();
     const std::string log = testing::read_file(dump.log_path());
@@ -140,11 +137,6 @@ TEST(Metrics, PrometheusScrapesWhatTheSummarySays) {
         EXPECT_EQ(value[family], std::to_string(number)) << family;
     }
 
-    const std::string scrape = folder + "/scrape.txt";
-    std::ofstream(scrape) << text;
-    const testing::process_result check =
-        run_process({"/bin/sh", "-c", promtool + " check metrics < " + scrape});
-    EXPECT_EQ(check.status, 0) << check.out << check.err;
     std::filesystem::remove_all(folder);
 }
 

@@ -56,8 +56,7 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
     testing::datagram_queue datagrams;
     datagrams.add(sent_at(1, t0 - 20 * us) + sent_at(2, t0 - 20 * us), t0)
         .add(sent_at(3, t0 + 50 * ms - 30 * us) + four.substr(0, 30), t0 + 50 * ms)
-        .add(four.substr(30) + sent_at(6, t0 + 119 * ms) + sent_at(2, t0 + 119 * ms),
-             t0 + 120 * ms)
+        .add(four.substr(30) + sent_at(6, t0 + 119 * ms) + sent_at(2, t0 + 119 * ms), t0 + 120 * ms)
         .add(short_message, t0 + 130 * ms)
         .add(cut, t0 + 140 * ms)
         .add("");
@@ -69,39 +68,29 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
     run_publication publication(publisher, destination, 212'992);
     receive_loop(processor, datagrams, nullptr, &publication);
 
+    // The numbers of a publishing, in one line.
+    const auto numbers = [](const published_figures& figures) {
+        const published_channel& c = figures.channels.at(0);
+        const published_line& l = c.lines.at(0);
+        return spdlog::fmt_lib::format(
+            "{} {} {} {} {} {} {} {} {} {} | {} {} {} {} {} {} {}", c.name, c.messages, c.lost,
+            c.gaps, c.resends, c.short_messages, c.unknown_messages, c.has_sequence, c.last_seq_num,
+            c.last_message_time_ns - t0, l.name, l.datagrams, l.bytes, l.datagrams_cut,
+            l.socket_drops, l.receive_buffer_bytes, c.latency.count());
+    };
     ASSERT_EQ(publisher.published.size(), 3U);
-    const published_channel& before = publisher.published[1].channels.at(0);
-    EXPECT_EQ(before.messages, 3U);
-    EXPECT_EQ(before.lines.at(0).datagrams, 2U);
-    EXPECT_EQ(before.lines.at(0).bytes, 246U);
-    EXPECT_EQ(before.latency.count(), 3U);
-
-    const published_channel& channel = publisher.published[2].channels.at(0);
-    EXPECT_EQ(channel.name, "239.1.1.1:5000");
-    EXPECT_EQ(channel.messages, 62U);
-    EXPECT_EQ(channel.lost, 1U);
-    EXPECT_EQ(channel.gaps, 1U);
-    EXPECT_EQ(channel.resends, 1U);
-    EXPECT_EQ(channel.short_messages, 1U);
-    EXPECT_EQ(channel.unknown_messages, 0U);
-    EXPECT_TRUE(channel.has_sequence);
-    EXPECT_EQ(channel.last_seq_num, 62U);
-    EXPECT_EQ(channel.last_message_time_ns, t0 + 140 * ms);
-    ASSERT_EQ(channel.lines.size(), 1U);
-    const published_line& line = channel.lines[0];
-    EXPECT_EQ(line.name, "A");
-    EXPECT_EQ(line.datagrams, 5U);
-    EXPECT_EQ(line.bytes, 144U + 102 + 186 + 10 + 57 * 72);
-    EXPECT_EQ(line.datagrams_cut, 1U);
-    EXPECT_EQ(line.socket_drops, 5U);
-    EXPECT_EQ(line.receive_buffer_bytes, 212'992U);
+    EXPECT_EQ(numbers(publisher.published[1]),
+              "239.1.1.1:5000 3 0 0 0 0 0 true 3 50000000 | A 2 246 0 5 212992 3");
+    const std::string bytes = std::to_string(144 + 102 + 186 + 10 + 57 * 72);
+    EXPECT_EQ(numbers(publisher.published[2]),
+              "239.1.1.1:5000 62 1 1 1 1 0 true 62 140000000 | A 5 " + bytes + " 1 5 212992 62");
     // 20 us twice, 30 us, 70.03 ms for 4 (sent 50 ms - 30 us) and the two
     // after it, 1 ms for the 56 messages the cut datagram kept.
-    EXPECT_EQ(channel.latency.count(), 62U);
-    EXPECT_EQ(channel.latency.count_below_bucket_of(100 * us), 3U);
-    EXPECT_EQ(channel.latency.count_below_bucket_of(2 * ms), 59U);
-    EXPECT_EQ(channel.latency.count_below_bucket_of(70 * ms), 59U);
-    EXPECT_EQ(channel.latency.count_below_bucket_of(100 * ms), 62U);
+    const latency_histogram& latency = publisher.published[2].channels[0].latency;
+    EXPECT_EQ(latency.count_below_bucket_of(100 * us), 3U);
+    EXPECT_EQ(latency.count_below_bucket_of(2 * ms), 59U);
+    EXPECT_EQ(latency.count_below_bucket_of(70 * ms), 59U);
+    EXPECT_EQ(latency.count_below_bucket_of(100 * ms), 62U);
 }
 
 // One channel on two lines, published and scraped: every sample as a
@@ -109,23 +98,24 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
 TEST(MetricFamilies, TextOfAScrape) {
     published_figures figures;
     published_channel& channel = figures.channels.emplace_back();
-    channel.name = "239.1.1.1:5000";
-    channel.messages = 120;
-    channel.lost = 3;
-    channel.gaps = 2;
-    channel.resends = 1;
-    channel.unknown_messages = 4;
-    channel.short_messages = 5;
-    channel.has_sequence = true;
-    channel.last_seq_num = 0;
-    channel.last_message_time_ns = t0 + 500 * ms;
-    channel.peak_messages_per_ms = 7;
-    channel.peak_bytes_per_ms = 900;
+    channel = {.name = "239.1.1.1:5000",
+               .messages = 120,
+               .lost = 3,
+               .gaps = 2,
+               .resends = 1,
+               .unknown_messages = 4,
+               .short_messages = 5,
+               .has_sequence = true,
+               .last_seq_num = 0,
+               .last_message_time_ns = t0 + 500 * ms,
+               .peak_messages_per_ms = 7,
+               .peak_bytes_per_ms = 900,
+               .latency = {},
+               .lines = {{"A", 40, 5000, 1, 2, 0, 6, 212'992}, {"B", 38, 4900, 0, 0, 3, 0, 0}}};
     channel.latency.record(5 * us, 3);
     channel.latency.record(3 * ms, 2);
     channel.latency.record(-2 * static_cast<std::int64_t>(ms));
     channel.latency.record(2'000 * ms);
-    channel.lines = {{"A", 40, 5000, 1, 2, 0, 6, 212'992}, {"B", 38, 4900, 0, 0, 3, 0, 0}};
     metrics::latest_figures latest({"9.9.9", "abc"});
     latest.publish(figures);
     const std::string text = prometheus::TextSerializer().Serialize(latest.Collect());
@@ -142,19 +132,21 @@ TEST(MetricFamilies, TextOfAScrape) {
     }
     const std::string c = R"(channel="239.1.1.1:5000")";
     const std::string a = c + R"(,line="A"})", b = c + R"(,line="B"})";
-    std::vector<std::string> expected{
-        R"(md_dump_build_info{revision="abc",version="9.9.9"} 1)",
-        "md_dump_messages_total{" + c + "} 120",
-        "md_dump_messages_lost_total{" + c + "} 3",
-        "md_dump_gaps_total{" + c + "} 2",
-        "md_dump_resends_total{" + c + "} 1",
-        "md_dump_unknown_messages_total{" + c + "} 4",
-        "md_dump_short_messages_total{" + c + "} 5",
-        "md_dump_peak_messages_per_millisecond{" + c + "} 7",
-        "md_dump_peak_bytes_per_millisecond{" + c + "} 900",
-        "md_dump_last_sequence_number{" + c + "} 0",
-        "md_dump_last_message_timestamp_seconds{" + c + "} 1700000000.5",
-        "md_dump_latency_seconds_count{" + c + "} 7"};
+    std::vector<std::string> expected{R"(md_dump_build_info{revision="abc",version="9.9.9"} 1)"};
+    const char* const per_channel[][2] = {{"messages_total", "120"},
+                                          {"messages_lost_total", "3"},
+                                          {"gaps_total", "2"},
+                                          {"resends_total", "1"},
+                                          {"unknown_messages_total", "4"},
+                                          {"short_messages_total", "5"},
+                                          {"peak_messages_per_millisecond", "7"},
+                                          {"peak_bytes_per_millisecond", "900"},
+                                          {"last_sequence_number", "0"},
+                                          {"last_message_timestamp_seconds", "1700000000.5"},
+                                          {"latency_seconds_count", "7"}};
+    for (const auto& [family, value] : per_channel) {
+        expected.push_back(std::string("md_dump_") + family + "{" + c + "} " + value);
+    }
     const char* const bounds[] = {"1e-05", "2.5e-05", "5e-05", "0.0001", "0.00025", "0.0005",
                                   "0.001", "0.0025",  "0.005", "0.01",   "0.025",   "0.05",
                                   "0.1",   "0.25",    "0.5",   "1",      "+Inf"};
@@ -163,19 +155,15 @@ TEST(MetricFamilies, TextOfAScrape) {
         expected.push_back("md_dump_latency_seconds_bucket{" + c + ",le=\"" + bounds[i] + "\"} " +
                            std::to_string(below[i]));
     }
-    expected.insert(expected.end(),
-                    {"md_dump_datagrams_total{" + a + " 40", "md_dump_datagrams_total{" + b + " 38",
-                     "md_dump_received_bytes_total{" + a + " 5000",
-                     "md_dump_received_bytes_total{" + b + " 4900",
-                     "md_dump_datagrams_cut_total{" + a + " 1",
-                     "md_dump_datagrams_cut_total{" + b + " 0",
-                     "md_dump_socket_drops_total{" + a + " 2",
-                     "md_dump_socket_drops_total{" + b + " 0",
-                     "md_dump_missed_messages_total{" + a + " 0",
-                     "md_dump_missed_messages_total{" + b + " 3",
-                     "md_dump_duplicate_messages_total{" + a + " 6",
-                     "md_dump_duplicate_messages_total{" + b + " 0",
-                     "md_dump_receive_buffer_bytes{" + a + " 212992"});
+    const char* const per_line[][3] = {
+        {"datagrams", "40", "38"},     {"received_bytes", "5000", "4900"},
+        {"datagrams_cut", "1", "0"},   {"socket_drops", "2", "0"},
+        {"missed_messages", "0", "3"}, {"duplicate_messages", "6", "0"}};
+    for (const auto& [family, on_a, on_b] : per_line) {
+        expected.push_back(std::string("md_dump_") + family + "_total{" + a + " " + on_a);
+        expected.push_back(std::string("md_dump_") + family + "_total{" + b + " " + on_b);
+    }
+    expected.push_back("md_dump_receive_buffer_bytes{" + a + " 212992");
     EXPECT_EQ(samples, expected);
     // 3 x 5 us + 2 x 3 ms - 2 ms + 2 s.
     const double exact = 2.004015;

@@ -2,7 +2,6 @@
 """HTTP from the tests, with nothing but Python's own library.
 
 http_probe.py status URL           the status code of a GET
-http_probe.py body URL             the body of a GET (status 200 only)
 http_probe.py query BASE EXPR      the value of a Prometheus instant query, or "none"
 http_probe.py burst N THREADS URL  N GETs from THREADS threads at once; prints the
                                    count of bodies that hold md_dump_messages_total
@@ -28,11 +27,6 @@ def get(url):
 def main(command, *args):
     if command == "status":
         print(get(args[0])[0])
-    elif command == "body":
-        status, body = get(args[0])
-        if status != 200:
-            sys.exit(f"{args[0]}: status {status}")
-        sys.stdout.write(body)
     elif command == "query":
         url = args[0] + "/api/v1/query?" + urllib.parse.urlencode({"query": args[1]})
         result = json.loads(get(url)[1])["data"]["result"]

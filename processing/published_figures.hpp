@@ -17,22 +17,22 @@ struct published_line {
     std::uint64_t bytes = 0;          // of the datagrams, as sent
     std::uint64_t datagrams_cut = 0;  // longer than the receive buffer had room for
     std::uint64_t socket_drops = 0;
-    std::uint64_t missed = 0;      // numbers it skipped that the other line delivered
-    std::uint64_t duplicates = 0;  // copies the other line delivered first
+    std::uint64_t missed = 0;                // numbers it skipped that the other line delivered
+    std::uint64_t duplicates = 0;            // copies the other line delivered first
     std::uint64_t receive_buffer_bytes = 0;  // granted; 0: unknown (a capture)
 };
 
 // The figures of one channel: running totals of its sequence check after
 // arbitration, and its state at the moment of publishing.
 struct published_channel {
-    std::string name;  // the declared name, or GROUP:PORT of the specified pair
+    std::string name;            // the declared name, or GROUP:PORT of the specified pair
     std::uint64_t messages = 0;  // as the sequence check counts them: heartbeats aside
     std::uint64_t lost = 0;
     std::uint64_t gaps = 0;
     std::uint64_t resends = 0;
     std::uint64_t unknown_messages = 0;
     std::uint64_t short_messages = 0;
-    bool has_sequence = false;        // a message has set the last number
+    bool has_sequence = false;  // a message has set the last number
     std::uint32_t last_seq_num = 0;
     std::uint64_t last_message_time_ns = 0;  // receive time, since 1970 (UTC); 0: none yet
     // Microbursts of the last interval closed: the most messages and bytes

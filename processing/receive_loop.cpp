@@ -202,7 +202,7 @@ bool frame_cut(message_framer& framer, md::processor& processor, const datagram&
                std::size_t room) {
     processor.records_.datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
     processor.errors_ = true;
-    ++framer.line().datagrams_cut;
+    ++framer.counts().datagrams_cut;
     const bool going_on = framer.frame(received.bytes.first(std::min(received.bytes.size(), room)));
     framer.drop_incomplete();
     return going_on;
@@ -262,7 +262,7 @@ void receive_until_the_end(message_framer& framer, md::processor& processor,
             // Publishes what came before this datagram, every datagram counted whole.
             publication->on_datagram(received->time_ns, framer.first_timestamp(received->bytes));
         }
-        line_counters& line = framer.line();
+        line_counters& line = framer.counts();
         ++line.datagrams;
         line.bytes += wire_size;
         if (publication != nullptr) [[unlikely]] {

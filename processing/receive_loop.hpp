@@ -41,8 +41,8 @@ class message_framer {
     std::optional<std::uint64_t> first_timestamp(std::span<const char> bytes) const noexcept;
 
     // What the line brought in: the receive loop counts each datagram here.
-    line_counters& line() noexcept { return line_; }
-    const line_counters& line() const noexcept { return line_; }
+    line_counters& counts() noexcept { return counts_; }
+    const line_counters& counts() const noexcept { return counts_; }
 
   private:
     // Completes the carried message from the front of `bytes`; `used` grows
@@ -68,7 +68,7 @@ class message_framer {
     bool checks_sequence_only_;
     std::array<char, receive_buffer_size> carry_buffer_{};
     std::size_t carried_ = 0;
-    line_counters line_;
+    line_counters counts_;
 };
 
 class run_publication;

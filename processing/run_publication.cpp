@@ -77,7 +77,7 @@ void run_publication::publish() {
         channel.peak_bytes_per_ms = statistics_->last_peak_bytes();
     }
     published_line& line = channel.lines.front();
-    const line_counters& counted = framer_->line();
+    const line_counters& counted = framer_->counts();
     line.datagrams = counted.datagrams;
     line.bytes = counted.bytes;
     line.datagrams_cut = counted.datagrams_cut;

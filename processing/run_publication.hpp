@@ -61,10 +61,10 @@ class run_publication {
     datagram_source* source_ = nullptr;
     const message_framer* framer_ = nullptr;
     const interval_statistics* statistics_ = nullptr;
-    std::uint64_t next_ns_ = 0;  // the time from which the next publishing is due
-    std::uint64_t now_ns_ = 0;   // of the current datagram
+    std::uint64_t next_ns_ = 0;                   // the time from which the next publishing is due
+    std::uint64_t now_ns_ = 0;                    // of the current datagram
     std::optional<std::uint64_t> first_sent_ns_;  // of the current datagram's first message
-    std::uint64_t messages_before_ = 0;  // the processor's count before it
+    std::uint64_t messages_before_ = 0;           // the processor's count before it
 };
 
 }  // namespace tarn

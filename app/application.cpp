@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "app/feed_reception.hpp"
 #include "app/log_reopen.hpp"
 #include "app/logging.hpp"
 #include "app/options.hpp"
@@ -89,15 +90,18 @@ command_line read_command_line(int argc, const char* const* argv) {
         result.text = version_line();
         return result;
     }
+    result.feed = read_feed_request(options, options.count("read-capture") != 0);
     if (options.count("read-capture") != 0) {
         read_capture_settings(options, result);
     } else {
         result.local_ip = local_address(options);
-        result.multicast_group = get_string_option(options, "multicast-group", true);
-        if (options.count("port") == 0) {
-            throw std::runtime_error("Required option --port is missing");
+        if (!result.feed) {
+            result.multicast_group = get_string_option(options, "multicast-group", true);
+            if (options.count("port") == 0) {
+                throw std::runtime_error("Required option --port is missing");
+            }
+            result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
         }
-        result.port = options["port"].as<strict_unsigned<std::uint16_t>>().value;
     }
     result.log_file = get_string_option(options, "log", false);
     if (options.count("only-type") != 0) {
@@ -140,11 +144,20 @@ void application::init() {
     const records::form form = settings.json ? records::form::json : records::form::text;
     set_up_logger(settings.log_file, form,
                   capture_ ? log_flushing::at_end : log_flushing::every_record);
-    processor_ = choose_processor(
-        settings.options, md::message_filter(settings.only_types, settings.only_instruments));
-    processor_->records_.use_form(form);
+    const auto make_processor =
+        [options = settings.options,
+         filter = md::message_filter(settings.only_types, settings.only_instruments), form] {
+            std::unique_ptr<md::processor> made = choose_processor(options, filter);
+            made->records_.use_form(form);
+            apply_every(options, *made);
+            return made;
+        };
+    processor_ = make_processor();
     reception_ = settings.reception;
-    apply_every(settings.options, *processor_);
+    feed_ = std::move(settings.feed);
+    if (feed_) {
+        feed_run_ = make_feed_run(*feed_, make_processor, reception_, form, capture_ != nullptr);
+    }
     if (settings.write_capture) {
         recorder_ = capture_ ? std::make_unique<capture::capture_recorder>(*settings.write_capture,
                                                                            *capture_)
@@ -161,7 +174,9 @@ int application::run() {
     install_stop_handlers();
     install_log_reopen_handler();
     int status = 0;
-    if (capture_) {
+    if (feed_run_) {
+        status = receive_feed(*feed_run_, *feed_, local_ip_, reception_, recorder_.get());
+    } else if (capture_) {
         // The log went through one buffer: flushed at the end, and before a
         // failure is reported.
         try {

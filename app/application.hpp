@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "app/feed_options.hpp"
 #include "capture/capture_reader.hpp"
 #include "capture/capture_recorder.hpp"
 #include "capture/capture_source.hpp"
 #include "metrics/metrics_endpoint.hpp"
 #include "net/multicast_receiver.hpp"
+#include "processing/feed_run.hpp"
 #include "processing/md_processors.hpp"
 
 namespace tarn {
@@ -36,8 +38,9 @@ struct command_line {
     // Offline: the capture read instead of a group, and the destination chosen in it.
     std::optional<std::string> read_capture;
     capture::destination_selection selection;
-    std::optional<std::string> write_capture;              // where received datagrams are recorded
+    std::optional<std::string> write_capture;  // where received datagrams are recorded
     std::optional<metrics::listen_address> serve_metrics;  // where the metrics are served
+    std::optional<feed_request> feed;          // several channels or lines instead of one
 };
 
 // Parses the arguments and checks them in a fixed order, which decides the
@@ -89,6 +92,8 @@ class application : public basic_application {
     capture::destination_selection selection_;
     std::unique_ptr<capture::capture_recorder> recorder_;
     std::unique_ptr<metrics::metrics_endpoint> metrics_;
+    std::optional<feed_request> feed_;
+    std::unique_ptr<feed_run> feed_run_;  // with a feed, instead of the processor
 };
 
 }  // namespace tarn

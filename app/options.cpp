@@ -5,6 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "app/feed_options.hpp"
 #include "app/reception_options.hpp"
 
 namespace tarn {
@@ -50,6 +51,7 @@ po::options_description make_further_options() {
          "only messages with an instrumentId in this list: 1234,5678 (*)")  //
         ("json", "every record as one JSON object per line (*)");
     add_reception_options(options);
+    add_feed_options(options);
     return options;
 }
 

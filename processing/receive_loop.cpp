@@ -1,6 +1,7 @@
 #include "processing/receive_loop.hpp"
 
 #include <algorithm>
+#include <type_traits>
 #include <typeinfo>
 
 #include "processing/run_publication.hpp"
@@ -58,6 +59,13 @@ struct sequence_check_calls {
     static void check_finished(md::processor& p) { static_cast<type&>(p).type::check_finished(); }
 };
 
+// How the framer hands a message of an arbitrated line: to the arbiter, whose
+// sink calls the processor; heartbeats still go straight to it.
+struct arbitrated_calls : virtual_calls {};
+
+template <class Calls>
+constexpr bool arbitrated = std::is_same_v<Calls, arbitrated_calls>;
+
 }  // namespace
 
 message_framer::message_framer(md::processor& processor, interval_statistics* statistics)
@@ -94,6 +102,14 @@ bool message_framer::handle(const char* message, std::size_t length) {
         return true;
     }
     const auto type = view.load<md::MsgType>(md::msg_type_offset);
+    if constexpr (arbitrated<Calls>) {
+        if (type != md::MsgType::Heartbeat) {
+            // Counted, shown and timed when the arbiter hands it on.
+            arbiter_->offer(line_, view.load<std::uint32_t>(md::seq_num_offset), time_ns_, view,
+                            *sink_);
+            return !processor.finished_;
+        }
+    }
     processor.set_current(view, type);
     if (statistics_ != nullptr) {
         statistics_->on_message(view.load<std::uint64_t>(offsetof(md::Header, timestamp)));
@@ -132,7 +148,8 @@ bool message_framer::complete_carried(std::span<const char> bytes, std::size_t& 
         return true;  // still incomplete: completed by a later datagram
     }
     carried_ = 0;
-    return handle<virtual_calls>(carry_buffer_.data(), length);
+    return arbiter_ != nullptr ? handle<arbitrated_calls>(carry_buffer_.data(), length)
+                               : handle<virtual_calls>(carry_buffer_.data(), length);
 }
 
 template <class Calls>
@@ -167,8 +184,9 @@ bool message_framer::frame(std::span<const char> bytes) {
         }
         at += used;
     }
-    const bool going_on = checks_sequence_only_ ? frame_messages<sequence_check_calls>(at, end)
-                                                : frame_messages<virtual_calls>(at, end);
+    const bool going_on = arbiter_ != nullptr     ? frame_messages<arbitrated_calls>(at, end)
+                          : checks_sequence_only_ ? frame_messages<sequence_check_calls>(at, end)
+                                                  : frame_messages<virtual_calls>(at, end);
     if (!going_on) {
         return false;
     }
@@ -208,7 +226,8 @@ bool frame_cut(message_framer& framer, md::processor& processor, const datagram&
     return going_on;
 }
 
-// Frames one datagram that holds bytes; false once reception has ended.
+}  // namespace
+
 bool frame_datagram(message_framer& framer, md::processor& processor, const datagram& received) {
     const std::size_t room = framer.room();
     if (received.wire_size > room || received.bytes.size() > room) [[unlikely]] {
@@ -216,6 +235,8 @@ bool frame_datagram(message_framer& framer, md::processor& processor, const data
     }
     return framer.frame(received.bytes);
 }
+
+namespace {
 
 // Asks the source to wake up through silence as often as the statistics and
 // the publication need, the shorter of their periods.

@@ -9,6 +9,7 @@
 #include "md/header.hpp"
 #include "processing/datagram_source.hpp"
 #include "processing/interval_statistics.hpp"
+#include "processing/line_arbiter.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/run_counters.hpp"
 
@@ -44,6 +45,18 @@ class message_framer {
     line_counters& counts() noexcept { return counts_; }
     const line_counters& counts() const noexcept { return counts_; }
 
+    // One line of a channel whose two lines are arbitrated: from now on each
+    // message but a heartbeat goes to the arbiter, which hands it to the
+    // sink (and so to the processor) once, in sequence order, instead of
+    // through the sequence check. Both must outlive the framer.
+    void arbitrate(line_arbiter& arbiter, arbiter_sink& sink, line_id line) noexcept {
+        arbiter_ = &arbiter;
+        sink_ = &sink;
+        line_ = line;
+    }
+    // The receive time of the datagram being framed, for the arbiter.
+    void set_time(std::uint64_t time_ns) noexcept { time_ns_ = time_ns; }
+
   private:
     // Completes the carried message from the front of `bytes`; `used` grows
     // by what it took.
@@ -66,12 +79,20 @@ class message_framer {
     // The processor is exactly a seq_check_processor: its operations are
     // called directly, so they become part of the loop's own path.
     bool checks_sequence_only_;
+    line_arbiter* arbiter_ = nullptr;
+    arbiter_sink* sink_ = nullptr;
+    line_id line_ = line_id::a;
+    std::uint64_t time_ns_ = 0;
     std::array<char, receive_buffer_size> carry_buffer_{};
     std::size_t carried_ = 0;
     line_counters counts_;
 };
 
 class run_publication;
+// Frames one datagram, cutting it where it is longer than the framer has
+// room for (a warning, and only its complete messages count). False once
+// reception has ended, as frame() says.
+bool frame_datagram(message_framer& framer, md::processor& processor, const datagram& received);
 
 // Reads the source until the processor has finished, a length of 0, an empty
 // datagram, a length the buffer cannot hold, the end of the input or a stop

@@ -16,85 +16,16 @@
 #include "md/text_stream.hpp"
 #include "processing/grouped_count.hpp"
 #include "processing/logger.hpp"
+#include "processing/record_parts.hpp"
 
 namespace tarn::records {
 
 namespace {
 
+using parts::latency_text;
+using parts::nanoseconds_per_second;
+using parts::summary_lines;
 using spdlog::level::level_enum;
-
-}  // namespace
-
-// One member of a JSON record: a number, a yes or no, a text, or JSON that a
-// function writes (an object or an array). It only refers to what it is
-// given, which lives until the record is written.
-class writer::member {
-  public:
-    member(std::string_view name, bool value)
-        : name_(name), kind_(kind::boolean), number_(value ? 1 : 0) {}
-
-    template <std::integral T>
-    requires(!std::same_as<T, bool>) member(std::string_view name, T value) : name_(name) {
-        if constexpr (std::is_signed_v<T>) {
-            kind_ = kind::signed_number;
-            signed_number_ = value;
-        } else {
-            kind_ = kind::number;
-            number_ = value;
-        }
-    }
-
-    member(std::string_view name, std::string_view text)
-        : name_(name), kind_(kind::text), text_(text) {}
-    member(std::string_view name, const char* text) : member(name, std::string_view(text)) {}
-
-    template <class Write>
-    requires std::invocable<const Write&, md::text_stream&> member(std::string_view name,
-                                                                   const Write& write)
-        : name_(name), kind_(kind::json), write_(&call<Write>), writer_(&write) {}
-
-    // ,"name":value
-    void write(md::text_stream& out) const {
-        out << ',';
-        md::write_json_string(out, name_);
-        out << ':';
-        switch (kind_) {
-            case kind::boolean:
-                out << (number_ != 0 ? "true" : "false");
-                break;
-            case kind::number:
-                out << number_;
-                break;
-            case kind::signed_number:
-                out << signed_number_;
-                break;
-            case kind::text:
-                md::write_json_string(out, text_);
-                break;
-            case kind::json:
-                write_(writer_, out);
-                break;
-        }
-    }
-
-  private:
-    enum class kind : std::uint8_t { boolean, number, signed_number, text, json };
-
-    template <class Write>
-    static void call(const void* write, md::text_stream& out) {
-        (*static_cast<const Write*>(write))(out);
-    }
-
-    std::string_view name_;
-    kind kind_ = kind::number;
-    std::uint64_t number_ = 0;
-    std::int64_t signed_number_ = 0;
-    std::string_view text_;
-    void (*write_)(const void*, md::text_stream&) = nullptr;
-    const void* writer_ = nullptr;
-};
-
-namespace {
 
 // The header text of a message, in md::message_text().
 std::string_view header_text(md::byte_view message) {
@@ -109,60 +40,6 @@ auto header_object(md::byte_view message) {
     return [message](md::text_stream& out) { md::write_json_header_object(out, message); };
 }
 
-// One formatted line at a time, in a buffer kept for the next.
-class line_text {
-  public:
-    template <class... Args>
-    std::string_view operator()(spdlog::format_string_t<Args...> format, Args&&... args) {
-        text_.clear();
-        spdlog::fmt_lib::format_to(std::back_inserter(text_), format, std::forward<Args>(args)...);
-        return {text_.data(), text_.size()};
-    }
-
-  private:
-    spdlog::memory_buf_t text_;
-};
-
-// The lines of a summary's text form with their levels, in order.
-template <class Line>
-void summary_lines(bool errors, std::uint64_t received, std::uint64_t lost,
-                   std::uint64_t socket_drops, std::span<const type_count> counts, Line line) {
-    line_text format;
-    if (errors) {
-        line(spdlog::level::warn, format("There were some errors."));
-    }
-    line(spdlog::level::info, format("{} messages received", grouped_count{received}));
-    if (lost != 0) {
-        line(spdlog::level::warn, format("{} messages lost", grouped_count{lost}));
-    }
-    if (socket_drops != 0) {
-        line(spdlog::level::warn,
-             format("{} datagrams dropped by this host's socket, its receive buffer full: see "
-                    "--receive-buffer",
-                    grouped_count{socket_drops}));
-    }
-    constexpr unsigned name_width = 40;
-    for (const auto& [name, count] : counts) {
-        const auto count_text = spdlog::fmt_lib::format(separator_locales()[0], "{:20L}", count);
-        line(spdlog::level::info, format("{:{}} {}", name, name_width, count_text));
-    }
-}
-
-constexpr double nanoseconds_per_second = 1e9;
-
-// Below a millisecond in microseconds, below a second in milliseconds, then in seconds.
-std::string latency_text(std::int64_t nanoseconds) {
-    const auto value = static_cast<double>(nanoseconds);
-    const double magnitude = std::abs(value);
-    if (magnitude < 1e6) {
-        return spdlog::fmt_lib::format("{:.1f} us", value / 1e3);
-    }
-    if (magnitude < nanoseconds_per_second) {
-        return spdlog::fmt_lib::format("{:.3f} ms", value / 1e6);
-    }
-    return spdlog::fmt_lib::format("{:.3f} s", value / nanoseconds_per_second);
-}
-
 std::uint64_t per_second(std::uint64_t count, std::uint64_t duration_ns) {
     if (duration_ns == 0) {
         return 0;
@@ -173,7 +50,29 @@ std::uint64_t per_second(std::uint64_t count, std::uint64_t duration_ns) {
 
 }  // namespace
 
+void writer::write_source_members(md::text_stream& out) const {
+    if (channel_.empty()) {
+        return;
+    }
+    out << R"(,"channel":)";
+    md::write_json_string(out, channel_);
+    if (line_ != 0) {
+        out << R"(,"line":")" << line_ << '"';
+    }
+}
+
 void writer::log(level_enum level, std::string_view text) {
+    if (!channel_.empty() && form_ == form::text) {
+        prefixed_.clear();
+        prefixed_.append(channel_);
+        if (line_ != 0) {
+            prefixed_.push_back('/');
+            prefixed_.push_back(line_);
+        }
+        prefixed_.push_back(' ');
+        prefixed_.append(text);
+        text = {prefixed_.data(), prefixed_.size()};
+    }
     const spdlog::string_view_t payload(text.data(), text.size());
     if (!time_ns_) {
         get_logger()->log(level, payload);
@@ -191,26 +90,13 @@ void writer::write_json(level_enum level, std::string_view event,
     out.clear();
     out << R"("event":)";
     md::write_json_string(out, event);
+    write_source_members(out);
     for (const member& m : members) {
         m.write(out);
     }
     out << R"(,"text":)";
     md::write_json_string(out, text);
     log(level, out.view());
-}
-
-template <class... Args>
-void writer::write_record(level_enum level, std::string_view event,
-                          std::initializer_list<member> members,
-                          spdlog::format_string_t<Args...> format, Args&&... args) {
-    text_.clear();
-    spdlog::fmt_lib::format_to(std::back_inserter(text_), format, std::forward<Args>(args)...);
-    const std::string_view text(text_.data(), text_.size());
-    if (form_ == form::text) {
-        log(level, text);
-    } else {
-        write_json(level, event, members, text);
-    }
 }
 
 // The figures of a period as one record, with `label` in front of its text.
@@ -284,6 +170,7 @@ void writer::message(md::byte_view message, const md::layout* body) {
     out.clear();
     if (form_ == form::json) {
         out << R"("event":"message")";
+        write_source_members(out);
         md::write_json_header(out, message);
         if (body != nullptr) {
             md::write_json_fields(out, *body, message);
@@ -318,8 +205,10 @@ void writer::length_below_header(std::size_t length, std::size_t header_size) {
 void writer::length_over_buffer(std::size_t length, std::size_t buffer_size) {
     write_record(spdlog::level::err, "length_over_buffer",
                  {{"length", length}, {"buffer_size", buffer_size}},
-                 "Message length {} exceeds the {}-byte receive buffer; reception ended", length,
-                 buffer_size);
+                 "Message length {} exceeds the {}-byte receive buffer; {}", length, buffer_size,
+                 // A run of several lines goes on: only this line's framing was lost.
+                 channel_.empty() ? "reception ended"
+                                  : "the line's framing starts again at its next datagram");
 }
 
 void writer::unknown_message(md::byte_view message) {
@@ -397,23 +286,12 @@ void writer::summary(bool errors, std::uint64_t received, std::uint64_t lost,
                   [&](level_enum /*level*/, std::string_view line) {
                       text.append(text.empty() ? "" : "\n").append(line);
                   });
-    const auto count_object = [counts](md::text_stream& out) {
-        out << '{';
-        for (std::size_t i = 0; i < counts.size(); ++i) {
-            if (i > 0) {
-                out << ',';
-            }
-            md::write_json_string(out, counts[i].name);
-            out << ':' << counts[i].count;
-        }
-        out << '}';
-    };
     write_json(errors ? spdlog::level::warn : spdlog::level::info, "summary",
                {{"errors", errors},
                 {"received", received},
                 {"lost", lost},
                 {"socket_drops", socket_drops},
-                {"counts", count_object}},
+                {"counts", parts::count_object(counts)}},
                text);
 }
 

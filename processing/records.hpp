@@ -52,6 +52,36 @@ struct type_count {
     std::uint64_t count;
 };
 
+// One line of a channel, for the summary of a run of several.
+struct line_summary {
+    char name = 'A';
+    std::uint64_t datagrams = 0;
+    std::uint64_t first = 0;       // messages it delivered first
+    std::uint64_t missed = 0;      // messages it skipped that the other line delivered
+    std::uint64_t duplicates = 0;  // copies the other line had delivered first
+    std::uint64_t socket_drops = 0;
+};
+
+// The line race of a channel with two lines: for the numbers both carried,
+// B's receive time minus A's, in nanoseconds.
+struct race_summary {
+    std::int64_t p50 = 0;
+    std::int64_t p99 = 0;
+    std::int64_t max = 0;
+};
+
+// One channel, for the summary of a run of several.
+struct channel_summary {
+    std::string_view name;
+    bool errors = false;
+    std::uint64_t received = 0;
+    std::uint64_t lost = 0;
+    std::uint64_t socket_drops = 0;
+    std::span<const type_count> counts;
+    std::span<const line_summary> lines;
+    std::optional<race_summary> race;  // none with one line, or no number on both
+};
+
 // The records of one run: their form, the time they carry and the buffers
 // they are composed in. Each record goes to the logger of get_logger() at
 // the moment it is written.
@@ -67,6 +97,16 @@ class writer {
     // capture sets each datagram's capture time while its records are written.
     void set_time(std::optional<std::uint64_t> time_ns) noexcept { time_ns_ = time_ns; }
 
+    // In a run of several channels or lines, the channel and the line ('A' or
+    // 'B'; 0 for none) the records written from now on belong to: a prefix
+    // "NAME/A " or "NAME " before the text, or the members "channel" and
+    // "line" after the event in JSON. `channel` must outlive the writer's use
+    // of it; empty, as by default, for no prefix.
+    void set_source(std::string_view channel, char line = 0) noexcept {
+        channel_ = channel;
+        line_ = line;
+    }
+
     // "Start <program> <version> <revision> <arguments>", the first record.
     void start(std::string_view program, std::string_view version, std::string_view revision,
                std::span<const char* const> arguments);
@@ -79,7 +119,9 @@ class writer {
     void gap(unsigned int expected, unsigned int received, unsigned int lost);
     void resend(unsigned int received, unsigned int expected);
 
-    // A length that cannot be a message: below the header, or above the receive buffer.
+    // A length that cannot be a message: below the header, or above the
+    // receive buffer, which ends reception, or in a run of several lines
+    // (the records have a source) the framing of the line's datagram.
     void length_below_header(std::size_t length, std::size_t header_size);
     void length_over_buffer(std::size_t length, std::size_t buffer_size);
 
@@ -116,6 +158,27 @@ class writer {
     void summary(bool errors, std::uint64_t received, std::uint64_t lost,
                  std::uint64_t socket_drops, std::span<const type_count> counts);
 
+    // The records of a run of several channels or lines (feed_records.cpp).
+    //
+    // Numbers from `first` on, `count` of them, that no line delivered, and
+    // why: the hole "missing on both lines", "not filled within the
+    // arbitration window", "dropped from the full hold store" or "left open
+    // when the numbering restarted or the run ended".
+    void arbitrated_gap(std::uint32_t first, std::uint32_t count, std::string_view cause);
+    // A line fell silent while the other carried traffic, and came back.
+    void line_silent(char line);
+    void line_back(char line);
+    // A 0 on a line restarted the channel's numbering.
+    void numbering_restart(char line);
+    // Destinations of a capture beyond the most channels a run takes.
+    void destinations_beyond_limit(std::uint64_t datagrams, std::size_t most_channels);
+    // The end of a run of several channels: a block of each channel, then
+    // the totals as summary() writes them. In JSON one record, the summary's
+    // members and "channels", an object by channel name.
+    void feed_summary(bool errors, std::uint64_t received, std::uint64_t lost,
+                      std::uint64_t socket_drops, std::span<const type_count> counts,
+                      std::span<const channel_summary> channels);
+
   private:
     class member;
 
@@ -133,12 +196,18 @@ class writer {
     // Hands a finished record to the logger, with the record time when one is set.
     void log(spdlog::level::level_enum level, std::string_view text);
 
+    // ,"channel":"NAME","line":"A" when the records have a source.
+    void write_source_members(md::text_stream& out) const;
+
     form form_;
     std::optional<std::uint64_t> time_ns_;
+    std::string_view channel_;
+    char line_ = 0;
     // The members of the JSON record being written. Message text is rendered
     // apart, in md::message_text(), as a record may quote a message's header.
     md::text_stream members_;
-    spdlog::memory_buf_t text_;  // the text of the record being written
+    spdlog::memory_buf_t text_;      // the text of the record being written
+    spdlog::memory_buf_t prefixed_;  // the same after the source's prefix
 };
 
 }  // namespace tarn::records

@@ -14,8 +14,9 @@ constexpr unsigned split_percent = 40;
 
 }  // namespace
 
-datagram_packer::datagram_packer(random_source& random, std::size_t datagram_size)
-    : random_(random), datagram_size_(datagram_size) {
+datagram_packer::datagram_packer(random_source& random, std::size_t datagram_size,
+                                 bool whole_messages)
+    : random_(random), datagram_size_(datagram_size), whole_messages_(whole_messages) {
     if (datagram_size == 0) {
         throw std::invalid_argument("a datagram holds at least one byte");
     }
@@ -26,8 +27,11 @@ void datagram_packer::pack(std::span<const stamped_message> burst, std::vector<d
         std::string_view rest = message.bytes;
         const std::size_t room = datagram_size_ - open_.payload.size();
         if (rest.size() > room && !open_.payload.empty() &&
-            (rest.size() <= datagram_size_ && !random_.chance(split_percent))) {
-            close(out);  // moved whole to the next datagram
+            (rest.size() <= datagram_size_ &&
+             (!random_.chance(split_percent) || whole_messages_))) {
+            // Moved whole to the next datagram. The choice is drawn also for
+            // whole messages, so the session itself stays the same.
+            close(out);
         }
         const bool splits = rest.size() > datagram_size_ - open_.payload.size();
         while (!rest.empty()) {

@@ -26,10 +26,11 @@ struct datagram {
 // as a sender does: a message that does not fit the room left is sometimes
 // moved whole to the next datagram and sometimes split, its rest opening the
 // next datagram (receivers carry an incomplete message over). A message
-// larger than a datagram is always split.
+// larger than a datagram is always split. With `whole_messages` a message
+// that fits a datagram is always moved.
 class datagram_packer {
   public:
-    datagram_packer(random_source& random, std::size_t datagram_size);
+    datagram_packer(random_source& random, std::size_t datagram_size, bool whole_messages = false);
 
     // Packs one burst; the burst's last datagram is closed, so no message
     // continues into the next burst. Datagrams leave when their last byte is
@@ -44,6 +45,7 @@ class datagram_packer {
 
     random_source& random_;
     std::size_t datagram_size_;
+    bool whole_messages_;
     datagram open_{};
     std::uint64_t last_time_ = 0;
     std::uint64_t split_messages_ = 0;

@@ -154,6 +154,7 @@ std::vector<channel_counts> write_feed(const session_settings& settings, const f
         }
         session_settings session = settings;
         session.seed = settings.seed + channel;
+        session.whole_messages = true;
         line_splitter splitter(settings, layout, channel, files.back().get(), counts[channel]);
         counts[channel].session =
             generate_session(session, [&](const datagram& d) { splitter.take(d); });

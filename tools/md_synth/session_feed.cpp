@@ -21,7 +21,7 @@ constexpr std::uint16_t protocol_version = 1;
 session_feed::session_feed(random_source& random, const feed_settings& settings, datagram_sink sink)
     : random_(random),
       settings_(settings),
-      packer_(random, settings.datagram_size),
+      packer_(random, settings.datagram_size, settings.whole_messages),
       now_(settings.start_ns),
       last_data_ns_(settings.start_ns),
       sink_(std::move(sink)) {

@@ -17,6 +17,7 @@ struct feed_settings {
     std::size_t datagram_size = 1400;
     std::uint16_t session_id = 1;
     std::uint8_t stream_id = 1;
+    bool whole_messages = false;  // a message is split only when larger than a datagram
 };
 
 // What went out, for the generator's report.

@@ -39,7 +39,7 @@ class day {
           data_(make_reference_data(random_)),
           feed_(random_,
                 {settings.date.at(std::chrono::hours(8), std::chrono::minutes(0)),
-                 settings.datagram_size, 1, 1},
+                 settings.datagram_size, 1, 1, settings.whole_messages},
                 sink),
           market_(random_, feed_, data_, settings.date) {}
 

@@ -22,6 +22,9 @@ struct session_settings {
     std::uint64_t seed = 1;
     std::uint64_t messages = 2000;  // sequenced messages: heartbeats and resends not counted
     std::size_t datagram_size = 1400;
+    // Never split a message across datagrams, as the lines of a feed do: a
+    // datagram lost on one line then costs its own messages only.
+    bool whole_messages = false;
     session_date date = session_date::parse("2026-03-02");
     anomalies faults;
 };

@@ -38,9 +38,9 @@ struct command_line {
     // Offline: the capture read instead of a group, and the destination chosen in it.
     std::optional<std::string> read_capture;
     capture::destination_selection selection;
-    std::optional<std::string> write_capture;  // where received datagrams are recorded
+    std::optional<std::string> write_capture;              // where received datagrams are recorded
     std::optional<metrics::listen_address> serve_metrics;  // where the metrics are served
-    std::optional<feed_request> feed;          // several channels or lines instead of one
+    std::optional<feed_request> feed;  // several channels or lines instead of one
 };
 
 // Parses the arguments and checks them in a fixed order, which decides the

@@ -61,16 +61,32 @@ std::uint64_t missed(const numbers& own, const numbers& other) {
 TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLost) {
     const std::string capture_path = testing::temporary_file("ab.pcap");
     const std::string log_path = testing::temporary_file("ab.json");
-    const auto synth = testing::run_process(
-        {MD_SYNTH_BINARY, "--output", capture_path, "--messages", "1500", "--channels", "2",
-         "--b-line", "--loss-a", "0.08", "--loss-b", "0.08", "--delay-b", "100", "--seed", "21",
-         "--multicast-group", "239.9.0.10", "--port", "5000"});
+    const auto synth = testing::run_process({MD_SYNTH_BINARY,
+                                             "--output",
+                                             capture_path,
+                                             "--messages",
+                                             "1500",
+                                             "--channels",
+                                             "2",
+                                             "--b-line",
+                                             "--loss-a",
+                                             "0.08",
+                                             "--loss-b",
+                                             "0.08",
+                                             "--delay-b",
+                                             "100",
+                                             "--seed",
+                                             "21",
+                                             "--multicast-group",
+                                             "239.9.0.10",
+                                             "--port",
+                                             "5000"});
     ASSERT_EQ(synth.status, 0) << synth.err;
     const auto carried = carried_by_destination(capture_path);
-    testing::background_process dump(
-        {MD_DUMP_BINARY, "--interface", "lo", "--add-channel", "C0=239.9.0.10:5000,239.9.0.11:5000",
-         "--add-channel", "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json",
-         "--receive-buffer", "8M", "--log", log_path});
+    testing::background_process dump({MD_DUMP_BINARY, "--interface", "lo", "--add-channel",
+                                      "C0=239.9.0.10:5000,239.9.0.11:5000", "--add-channel",
+                                      "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json",
+                                      "--receive-buffer", "8M", "--log", log_path});
     std::this_thread::sleep_for(300ms);
     const auto replay =
         testing::run_process({MD_REPLAY_BINARY, "--capture", capture_path, "--interface", "lo",
@@ -103,8 +119,8 @@ TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLost) {
         EXPECT_EQ(std::stoull(found[4]), missed(a, b)) << name;
         EXPECT_EQ(std::stoull(found[6]), missed(b, a)) << name;
         // A hole on both lines is an error record naming the channel.
-        EXPECT_EQ(lost != 0, log.find(R"("event":"gap","channel":")" + name + "\"") !=
-                                 std::string::npos)
+        EXPECT_EQ(lost != 0,
+                  log.find(R"("event":"gap","channel":")" + name + "\"") != std::string::npos)
             << name;
     }
     std::filesystem::remove(capture_path);

@@ -198,6 +198,17 @@ bool message_framer::frame(std::span<const char> bytes) {
 std::optional<std::uint64_t> message_framer::first_timestamp(
     std::span<const char> bytes) const noexcept {
     constexpr std::size_t wanted = offsetof(md::Header, timestamp) + sizeof(std::uint64_t);
+    if (carried_ == 0) [[likely]] {
+        // The datagram begins with the message: read in place.
+        if (bytes.size() < wanted) {
+            return std::nullopt;
+        }
+        const md::byte_view view(bytes.data(), wanted);
+        if (view.load<std::uint16_t>(md::length_offset) < sizeof(md::Header)) {
+            return std::nullopt;
+        }
+        return view.load<std::uint64_t>(offsetof(md::Header, timestamp));
+    }
     const std::size_t from_carry = std::min(carried_, wanted);
     if (from_carry + bytes.size() < wanted) {
         return std::nullopt;

@@ -1,6 +1,8 @@
 #include "metrics/metric_families.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -136,13 +138,13 @@ std::vector<MetricFamily> metric_families(const published_figures& figures,
          "The version and revision of md_dump, as --version prints them",
          gauge,
          {sample({{"revision", build.revision}, {"version", build.version}}, gauge, 1)}});
-    for (const numbers<published_channel>& what : channel_numbers) {
-        families.push_back(
-            per_channel(figures, what.name, what.help, what.type,
-                        [&](const published_channel& channel) -> std::optional<double> {
-                            return static_cast<double>(channel.*what.member);
-                        }));
-    }
+    std::ranges::transform(
+        channel_numbers, std::back_inserter(families), [&](const numbers<published_channel>& what) {
+            return per_channel(figures, what.name, what.help, what.type,
+                               [&](const published_channel& channel) -> std::optional<double> {
+                                   return static_cast<double>(channel.*what.member);
+                               });
+        });
     families.push_back(per_channel(figures, "md_dump_last_sequence_number",
                                    "The sequence number of the latest message", gauge,
                                    [](const published_channel& channel) -> std::optional<double> {
@@ -161,9 +163,9 @@ std::vector<MetricFamily> metric_families(const published_figures& figures,
                                               nanoseconds_per_second;
                                    }));
     families.push_back(latency_family(figures));
-    for (const numbers<published_line>& what : line_numbers) {
-        families.push_back(per_line(figures, what));
-    }
+    std::ranges::transform(
+        line_numbers, std::back_inserter(families),
+        [&](const numbers<published_line>& what) { return per_line(figures, what); });
     return families;
 }
 

@@ -98,20 +98,9 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
 TEST(MetricFamilies, TextOfAScrape) {
     published_figures figures;
     published_channel& channel = figures.channels.emplace_back();
-    channel = {.name = "239.1.1.1:5000",
-               .messages = 120,
-               .lost = 3,
-               .gaps = 2,
-               .resends = 1,
-               .unknown_messages = 4,
-               .short_messages = 5,
-               .has_sequence = true,
-               .last_seq_num = 0,
-               .last_message_time_ns = t0 + 500 * ms,
-               .peak_messages_per_ms = 7,
-               .peak_bytes_per_ms = 900,
-               .latency = {},
-               .lines = {{"A", 40, 5000, 1, 2, 0, 6, 212'992}, {"B", 38, 4900, 0, 0, 3, 0, 0}}};
+    // Messages, lost, gaps, resends, unknown, short, a number (0), its time, peaks.
+    channel = {"239.1.1.1:5000", 120, 3, 2, 1, 4, 5, true, 0, t0 + 500 * ms, 7, 900, {}, {}};
+    channel.lines = {{"A", 40, 5000, 1, 2, 0, 6, 212'992}, {"B", 38, 4900, 0, 0, 3, 0, 0}};
     channel.latency.record(5 * us, 3);
     channel.latency.record(3 * ms, 2);
     channel.latency.record(-2 * static_cast<std::int64_t>(ms));

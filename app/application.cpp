@@ -154,6 +154,7 @@ void application::init() {
         };
     processor_ = make_processor();
     reception_ = settings.reception;
+    log_on_standard_output_ = settings.log_file.empty();
     feed_ = std::move(settings.feed);
     if (feed_) {
         feed_run_ = make_feed_run(*feed_, make_processor, reception_, form, capture_ != nullptr);
@@ -174,14 +175,17 @@ int application::run() {
     install_stop_handlers();
     install_log_reopen_handler();
     int status = 0;
-    if (feed_run_) {
+    if (feed_run_ && !capture_) {
         status = receive_feed(*feed_run_, *feed_, local_ip_, reception_, recorder_.get());
     } else if (capture_) {
         // The log went through one buffer: flushed at the end, and before a
         // failure is reported.
         try {
-            status = capture::read_capture(*processor_, *capture_, selection_, recorder_.get(),
-                                           reception_.stats_interval, publisher());
+            status = feed_run_ ? read_feed_capture(*feed_run_, *capture_, *feed_, recorder_.get(),
+                                                   log_on_standard_output_)
+                               : capture::read_capture(*processor_, *capture_, selection_,
+                                                       recorder_.get(), reception_.stats_interval,
+                                                       log_on_standard_output_, publisher());
         } catch (...) {
             get_logger()->flush();
             throw;

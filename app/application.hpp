@@ -94,6 +94,7 @@ class application : public basic_application {
     std::unique_ptr<metrics::metrics_endpoint> metrics_;
     std::optional<feed_request> feed_;
     std::unique_ptr<feed_run> feed_run_;  // with a feed, instead of the processor
+    bool log_on_standard_output_ = false;
 };
 
 }  // namespace tarn

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "capture/capture_progress.hpp"
+#include "capture/feed_capture_source.hpp"
 #include "net/feed_source.hpp"
 
 namespace tarn {
@@ -51,6 +53,31 @@ int receive_feed(feed_run& run, const feed_request& request, const std::string& 
     run.receive(source, recorder);
     run.summarise();
     return 0;
+}
+
+int read_feed_capture(feed_run& run, capture::capture_reader& reader, const feed_request& request,
+                      datagram_recorder* recorder, bool log_on_standard_output) {
+    const std::vector<udp_destination> lines = lines_of(request);
+    capture::feed_capture_source source(reader, lines, request.all_destinations);
+    capture::feed_progress_source shown(source,
+                                        capture::capture_progress(reader, log_on_standard_output));
+    run.receive(shown, recorder);
+    records::writer& records = run.records();
+    if (source.fragments() + source.cut() != 0) {
+        records.capture_frames_skipped(reader.name(), source.fragments(), source.cut());
+        run.set_errors();
+    }
+    if (source.beyond_limit() != 0) {
+        records.destinations_beyond_limit(source.beyond_limit(),
+                                          capture::feed_capture_source::most_lines);
+        run.set_errors();
+    }
+    if (!source.damage().empty()) {
+        records.capture_damaged(source.damage());
+        run.set_errors();
+    }
+    run.summarise();
+    return source.damage().empty() ? 0 : 1;
 }
 
 }  // namespace tarn

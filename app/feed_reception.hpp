@@ -25,6 +25,6 @@ int receive_feed(feed_run& run, const feed_request& request, const std::string& 
 // live run would take them; then the frames not read, the damage and the
 // summary, as for one destination. Returns the exit status: 1 after damage.
 int read_feed_capture(feed_run& run, capture::capture_reader& reader, const feed_request& request,
-                      datagram_recorder* recorder);
+                      datagram_recorder* recorder, bool log_on_standard_output);
 
 }  // namespace tarn

@@ -1,5 +1,7 @@
 #include "capture/capture_reader.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -44,8 +46,13 @@ capture_reader::capture_reader(std::FILE* file, std::string name) : name_(std::m
 }
 
 void capture_reader::open(std::FILE* file) {
+    struct stat status {};
+    const int descriptor = fileno(file);
+    if (descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        size_ = static_cast<std::uint64_t>(status.st_size);
+    }
     std::array<std::uint8_t, 4> magic{};
-    std::FILE* const stream = peek_start(file, magic);
+    std::FILE* const stream = peek_start(file, magic, bytes_read_);
     if (stream == nullptr) {
         const int reason = errno;
         static_cast<void>(std::fclose(file));

@@ -41,6 +41,12 @@ class capture_reader {
     explicit capture_reader(const std::string& path);
     // Reads an open file, which it closes; `name` is how messages call it.
     capture_reader(std::FILE* file, std::string name);
+    ~capture_reader() = default;
+    // The open stream counts its bytes into this object.
+    capture_reader(const capture_reader&) = delete;
+    capture_reader& operator=(const capture_reader&) = delete;
+    capture_reader(capture_reader&&) = delete;
+    capture_reader& operator=(capture_reader&&) = delete;
 
     // The next frame, or nothing at the end of the file.
     std::optional<captured_frame> next();
@@ -58,6 +64,12 @@ class capture_reader {
     // The file's name as messages give it.
     const std::string& name() const { return name_; }
 
+    // The file's size when it is a regular file; a pipe has none.
+    const std::optional<std::uint64_t>& size() const { return size_; }
+    // Bytes read of the file so far: ahead of the frames handed out by up to
+    // a buffer's worth (a megabyte), which is close enough to show progress.
+    std::uint64_t position() const { return bytes_read_; }
+
   private:
     // Has libpcap read the open file, which it then closes, through `buffer_`
     // when there is one.
@@ -70,7 +82,9 @@ class capture_reader {
     };
 
     std::string name_;
-    std::vector<char> buffer_;  // the file's buffer: outlives libpcap's handle
+    std::vector<char> buffer_;      // the file's buffer: outlives libpcap's handle
+    std::uint64_t bytes_read_ = 0;  // by the stream libpcap reads: outlives it too
+    std::optional<std::uint64_t> size_;
     std::unique_ptr<pcap_t, pcap_closer> handle_;
     capture_format format_;
     std::uint64_t frames_ = 0;

@@ -2,10 +2,8 @@
 
 #include <spdlog/common.h>
 
-#include <algorithm>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include "processing/stop_request.hpp"
 
@@ -13,15 +11,7 @@ namespace tarn::capture {
 
 namespace {
 
-// Enough for any capture a user means to pick from.
-constexpr std::size_t listed_destinations = 1000;
-
-std::string text_of(const udp_destination& destination) {
-    const auto& a = destination.address;
-    return spdlog::fmt_lib::format("{}.{}.{}.{}:{}", a[0], a[1], a[2], a[3], destination.port);
-}
-
-std::string text_of(const destination_selection& selection) {
+std::string selection_text(const destination_selection& selection) {
     if (selection.group && selection.port) {
         return text_of(udp_destination{*selection.group, *selection.port});
     }
@@ -68,7 +58,8 @@ std::optional<datagram> capture_source::next() {
         if (!frame) {
             if (selected_ == 0 && damage_.empty()) {
                 fail_with_destinations(selection_.group || selection_.port
-                                           ? "holds no UDP datagram to " + text_of(selection_)
+                                           ? "holds no UDP datagram to " +
+                                                 selection_text(selection_)
                                            : "holds no UDP datagram");
             }
             return std::nullopt;
@@ -80,7 +71,7 @@ std::optional<datagram> capture_source::next() {
         const udp_destination to{content.destination, content.destination_port};
         if (!settled_ || to != destination_) {
             if (!selection_.matches(to)) {
-                count_elsewhere(to);
+                elsewhere_.count(to);
                 continue;
             }
             if (settled_) {
@@ -102,7 +93,7 @@ std::optional<datagram> capture_source::next() {
 }
 
 void capture_source::count_rest_and_fail(const udp_destination& second) {
-    count_elsewhere(second);
+    elsewhere_.count(second);
     while (const std::optional<captured_frame> frame = read()) {
         const decoded_frame& content = frame->content;
         if (counted_as_unreadable(content)) {
@@ -112,7 +103,7 @@ void capture_source::count_rest_and_fail(const udp_destination& second) {
         if (other == destination_) {
             ++selected_;
         } else {
-            count_elsewhere(other);
+            elsewhere_.count(other);
         }
     }
     fail_with_destinations(
@@ -120,46 +111,24 @@ void capture_source::count_rest_and_fail(const udp_destination& second) {
         "--multicast-group and --port");
 }
 
-void capture_source::count_elsewhere(const udp_destination& to) {
-    const auto known = elsewhere_.find(to);
-    if (known != elsewhere_.end()) {
-        ++known->second;
-    } else if (elsewhere_.size() < listed_destinations) {
-        elsewhere_.emplace(to, 1);
-    } else {
-        ++unlisted_;
-    }
-}
-
 void capture_source::fail_with_destinations(const std::string& reason) {
-    std::vector<std::pair<udp_destination, std::uint64_t>> listed;
+    destination_counts listed;
     if (settled_) {
         listed.emplace_back(destination_, selected_);
     }
     // After a second destination only the matching ones are choices; when
     // nothing matched, every destination is.
-    for (const auto& [other, count] : elsewhere_) {
+    for (const auto& [other, count] : elsewhere_.listed()) {
         if (!settled_ || selection_.matches(other)) {
             listed.emplace_back(other, count);
         }
     }
-    std::stable_sort(listed.begin(), listed.end(),
-                     [](const auto& a, const auto& b) { return a.second > b.second; });
-    std::string text = "capture " + reader_.name() + " " + reason;
+    std::string head = "capture " + reader_.name() + " " + reason;
     if (!settled_ && fragments_ + cut_ != 0) {
-        text += spdlog::fmt_lib::format(
-            " whole ({} IP fragments and {} frames cut short by the capture are not read)",
-            fragments_, cut_);
+        head += unread_frames_text(fragments_, cut_);
     }
-    if (!listed.empty() || unlisted_ != 0) {
-        text += settled_ ? ":" : "; it holds:";
-    }
-    for (const auto& [choice, count] : listed) {
-        text += spdlog::fmt_lib::format("\n  {} {} datagrams", text_of(choice), count);
-    }
-    if (unlisted_ != 0) {
-        text += spdlog::fmt_lib::format("\n  and {} datagrams to further destinations", unlisted_);
-    }
+    std::string text = with_destinations(
+        std::move(head), settled_ ? ":" : "; it holds:", std::move(listed), elsewhere_.unlisted());
     if (!damage_.empty()) {
         text += "\n" + damage_;
     }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 
 #include "capture/capture_reader.hpp"
 #include "capture/destination_selection.hpp"
+#include "capture/destination_tally.hpp"
 #include "processing/datagram_recorder.hpp"
 #include "processing/datagram_source.hpp"
 
@@ -51,7 +51,6 @@ class capture_source final : public datagram_source {
     // datagram of a `second` destination the selection takes, reads the rest
     // of the capture, counting its datagrams, and throws the list of choices.
     [[noreturn]] void count_rest_and_fail(const udp_destination& second);
-    void count_elsewhere(const udp_destination& to);
     [[noreturn]] void fail_with_destinations(const std::string& reason);
 
     capture_reader& reader_;
@@ -62,10 +61,8 @@ class capture_source final : public datagram_source {
     std::uint64_t fragments_ = 0;
     std::uint64_t cut_ = 0;
     std::string damage_;
-    // Datagrams to every other destination, for the list a failure gives; a
-    // capture of endless distinct destinations is counted, not listed.
-    std::map<udp_destination, std::uint64_t> elsewhere_;
-    std::uint64_t unlisted_ = 0;
+    // Datagrams to every other destination, for the list a failure gives.
+    destination_tally elsewhere_;
 };
 
 }  // namespace tarn::capture

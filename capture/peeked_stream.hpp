@@ -11,7 +11,8 @@ namespace tarn::capture {
 // file again from its first byte, so that a file's magic number can be
 // looked at before libpcap reads the file, even from a pipe. The stream owns
 // `file` and closes it; nullptr when it cannot be made, and then `file` is
-// still the caller's.
-std::FILE* peek_start(std::FILE* file, std::span<std::uint8_t> start);
+// still the caller's. `bytes_read` counts every byte the stream has read of
+// the file, the start included; it must outlive the stream.
+std::FILE* peek_start(std::FILE* file, std::span<std::uint8_t> start, std::uint64_t& bytes_read);
 
 }  // namespace tarn::capture

@@ -2,10 +2,12 @@
 // type built by md::message_builder, whole and cut short, split across
 // datagrams, heartbeats, lengths of 0, below the header and above the receive
 // buffer, sequence gaps and resends, typical command lines, and small
-// captures of every link type read, and two line streams for the arbitration.
+// captures of every link type read, two line streams for the arbitration, and
+// captures of a feed's lines.
 //
 // Usage: make_seed_corpus OUTPUT_DIRECTORY
-// Writes OUTPUT_DIRECTORY/{receive_loop,message_printer,command_line,capture,line_arbiter}/<name>.
+// Writes OUTPUT_DIRECTORY/{receive_loop,message_printer,command_line,capture,line_arbiter,
+// feed_capture}/<name>.
 
 #include <algorithm>
 #include <cstddef>
@@ -442,6 +444,44 @@ void write_line_arbiter_seeds(const fs::path& folder) {
                                           .bytes(from_one));
 }
 
+// Captures of a feed: two lines interleaved, a third destination, fragments
+// and a cut frame among them; damage; no datagram to a declared line.
+void write_feed_capture_seeds(const fs::path& folder) {
+    namespace t = tarn::testing;
+    fs::create_directories(folder);
+    // Settings bits: every destination, then the two declared lines.
+    constexpr std::uint8_t every = 1;
+    constexpr std::uint8_t both_lines = 6;
+    auto add = [&folder](const std::string& name, std::uint8_t settings, const std::string& file) {
+        write_file(folder / name, std::string(1, static_cast<char>(settings)) + file);
+    };
+    std::string session;
+    for (std::uint32_t n = 1; n <= 6; ++n) {
+        session += sample(MsgType::OrderAdd, 72, n);
+    }
+    session += bytes_of(end_of_session(7));
+    const std::vector<std::string> datagrams{session.substr(0, 144), session.substr(144, 216),
+                                             session.substr(360)};
+    const auto a = frames_to("239.255.0.1", 31000, datagrams);
+    const auto b = frames_to("239.255.0.2", 31001, datagrams);
+    const auto other = frames_to("239.255.0.3", 31000, {datagrams[1]});
+    std::vector<t::captured> feed{a[0], b[0], a[1], other[0], a[2], b[1], b[2]};
+    add("two_lines", both_lines, t::pcap_file(t::link_ethernet, feed));
+    add("two_lines_pcapng", both_lines | every, t::pcapng_file(t::link_ethernet, feed));
+    add("every_destination", every, t::pcap_file(t::link_ethernet, feed));
+    auto fragment = a[1];
+    fragment.bytes[14 + 6] = 0x20;
+    auto cut = b[1];
+    cut.wire_length = cut.bytes.size();
+    cut.bytes.resize(50);
+    auto pieces = feed;
+    pieces.insert(pieces.begin() + 2, {fragment, cut});
+    add("fragments_cut", 2, t::pcap_file(t::link_ethernet, pieces));
+    const std::string whole = t::pcap_file(t::link_ethernet, feed);
+    add("damaged", both_lines, whole.substr(0, whole.size() - 20));
+    add("no_declared_line", 4, t::pcap_file(t::link_ethernet, {a[0], other[0]}));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -455,5 +495,6 @@ int main(int argc, char** argv) {
     write_command_line_seeds(output / "command_line");
     write_capture_seeds(output / "capture");
     write_line_arbiter_seeds(output / "line_arbiter");
+    write_feed_capture_seeds(output / "feed_capture");
     return 0;
 }

@@ -15,16 +15,17 @@ constexpr std::uint32_t round_down_to_4(std::size_t bytes) {
 }  // namespace
 
 hold_arena::hold_arena(std::size_t bytes)
-    : bytes_(round_down_to_4(bytes)), size_(round_down_to_4(bytes)) {}
+    : bytes_(std::make_unique_for_overwrite<char[]>(round_down_to_4(bytes))),
+      size_(round_down_to_4(bytes)) {}
 
 std::uint32_t hold_arena::header_at(std::uint32_t position) const noexcept {
     std::uint32_t value = 0;
-    std::memcpy(&value, bytes_.data() + position, sizeof value);
+    std::memcpy(&value, bytes_.get() + position, sizeof value);
     return value;
 }
 
 void hold_arena::set_header(std::uint32_t position, std::uint32_t value) noexcept {
-    std::memcpy(bytes_.data() + position, &value, sizeof value);
+    std::memcpy(bytes_.get() + position, &value, sizeof value);
 }
 
 std::optional<std::uint32_t> hold_arena::take(std::size_t length) {

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <vector>
 
 namespace tarn {
 
@@ -19,7 +19,7 @@ class hold_arena {
     // The offset of `length` bytes, or nothing when they do not fit.
     std::optional<std::uint32_t> take(std::size_t length);
     void give_back(std::uint32_t offset) noexcept;
-    char* at(std::uint32_t offset) noexcept { return bytes_.data() + offset; }
+    char* at(std::uint32_t offset) noexcept { return bytes_.get() + offset; }
     // Forgets every block.
     void clear() noexcept;
 
@@ -34,7 +34,9 @@ class hold_arena {
     // Moves the tail past the blocks given back.
     void trim() noexcept;
 
-    std::vector<char> bytes_;
+    // Left uninitialised: a page of it costs memory only once a held
+    // message reaches it, so a channel that holds little stays small.
+    std::unique_ptr<char[]> bytes_;
     std::uint32_t size_;
     std::uint32_t head_ = 0;  // where the next block goes
     std::uint32_t tail_ = 0;  // the oldest block not yet passed

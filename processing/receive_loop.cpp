@@ -223,10 +223,6 @@ std::optional<std::uint64_t> message_framer::first_timestamp(
     return view.load<std::uint64_t>(offsetof(md::Header, timestamp));
 }
 
-namespace {
-
-// A datagram longer than the room the buffer had for it: its complete
-// messages are handled, the incomplete end is dropped.
 bool frame_cut(message_framer& framer, md::processor& processor, const datagram& received,
                std::size_t room) {
     processor.records_.datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
@@ -235,16 +231,6 @@ bool frame_cut(message_framer& framer, md::processor& processor, const datagram&
     const bool going_on = framer.frame(received.bytes.first(std::min(received.bytes.size(), room)));
     framer.drop_incomplete();
     return going_on;
-}
-
-}  // namespace
-
-bool frame_datagram(message_framer& framer, md::processor& processor, const datagram& received) {
-    const std::size_t room = framer.room();
-    if (received.wire_size > room || received.bytes.size() > room) [[unlikely]] {
-        return frame_cut(framer, processor, received, room);
-    }
-    return framer.frame(received.bytes);
 }
 
 namespace {

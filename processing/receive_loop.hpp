@@ -89,10 +89,22 @@ class message_framer {
 };
 
 class run_publication;
+// A datagram longer than the `room` the framer has for it: a warning, its
+// complete messages are handled and the incomplete end is dropped.
+bool frame_cut(message_framer& framer, md::processor& processor, const datagram& received,
+               std::size_t room);
+
 // Frames one datagram, cutting it where it is longer than the framer has
-// room for (a warning, and only its complete messages count). False once
-// reception has ended, as frame() says.
-bool frame_datagram(message_framer& framer, md::processor& processor, const datagram& received);
+// room for. False once reception has ended, as frame() says. Inline: it is
+// part of the loop's path for every datagram.
+inline bool frame_datagram(message_framer& framer, md::processor& processor,
+                           const datagram& received) {
+    const std::size_t room = framer.room();
+    if (received.wire_size > room || received.bytes.size() > room) [[unlikely]] {
+        return frame_cut(framer, processor, received, room);
+    }
+    return framer.frame(received.bytes);
+}
 
 // Reads the source until the processor has finished, a length of 0, an empty
 // datagram, a length the buffer cannot hold, the end of the input or a stop

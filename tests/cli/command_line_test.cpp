@@ -81,6 +81,30 @@ TEST(CommandLine, OutputAndStatusOfEachCall) {
         {1,
          "option '--only' is ambiguous and matches '--only-instrument', and '--only-type'\n",
          {"--only", "1"}},
+        // A whole feed: a bad declaration, or options that do not go together,
+        // end the run before the log, naming what is wrong.
+        {1,
+         "--add-channel A=239.1.1.2:5001: channel A is already declared by --add-channel "
+         "A=239.1.1.1:5000\n",
+         {"--local-ip", "10.0.0.1", "--add-channel", "A=239.1.1.1:5000", "--add-channel",
+          "A=239.1.1.2:5001"}},
+        {1,
+         "--add-channel A=239.1.1.1:5000: 239.1.1.1:5000 is already a line of channel "
+         "239.1.1.1:5000\n",
+         {"--local-ip", "10.0.0.1", "--m", "239.1.1.1", "--p", "5000", "--add-channel",
+          "A=239.1.1.1:5000"}},
+        {1,
+         "--add-channel B=239.1.1.1: the port of 239.1.1.1 is missing\n",
+         {"--local-ip", "10.0.0.1", "--add-channel", "B=239.1.1.1"}},
+        {1,
+         "with --add-channel, --multicast-group and --port make one more channel together\n",
+         {"--local-ip", "10.0.0.1", "--add-channel", "A=239.1.1.1:5000", "--p", "5"}},
+        {1,
+         "--all-destinations takes every destination of a capture: it goes with "
+         "--read-capture\n",
+         {"--local-ip", "10.0.0.1", "--all-destinations"}},
+        {1, "--arbitration-window arbitrates the lines of --add-channel\n",
+         joining({"--arbitration-window", "0.1"})},
         // A stray word is refused, as the library refuses anything it cannot place.
         {1, "too many positional options have been specified on the command line\n",
          joining({"eth0"})},

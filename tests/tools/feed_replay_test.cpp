@@ -58,7 +58,39 @@ std::uint64_t missed(const numbers& own, const numbers& other) {
                       [&](std::uint32_t n) { return own.count(n) == 0; }));
 }
 
-TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLost) {
+// The figures of each channel in the JSON summary of `log`: after
+// arbitration a channel loses exactly the numbers neither line carried, and
+// each line misses exactly those the other filled.
+void check_figures(const std::string& log, const std::map<std::string, numbers>& carried) {
+    const std::map<std::string, std::array<std::string, 2>> channels{
+        {"C0", {"239.9.0.10:5000", "239.9.0.11:5000"}},
+        {"C1", {"239.9.0.12:5001", "239.9.0.13:5001"}}};
+    for (const auto& [name, lines] : channels) {
+        const numbers& a = carried.at(lines[0]);
+        const numbers& b = carried.at(lines[1]);
+        numbers either = a;
+        either.insert(b.begin(), b.end());
+        const std::uint64_t lost = *either.rbegin() - either.size();
+        ASSERT_GT(missed(a, b) + missed(b, a), 0U) << "the losses must touch each line";
+        const std::regex figures("\"" + name + R"(":\{"received":(\d+),"lost":(\d+),"lines":\{)" +
+                                 R"("A":\{"datagrams":\d+,"first":(\d+),"missed":(\d+),)" +
+                                 R"("duplicates":\d+,"socket_drops":0\},"B":\{"datagrams":\d+,)" +
+                                 R"("first":(\d+),"missed":(\d+),)");
+        std::smatch found;
+        ASSERT_TRUE(std::regex_search(log, found, figures)) << name << "\n" << log;
+        EXPECT_EQ(std::stoull(found[1]), either.size()) << name;
+        EXPECT_EQ(std::stoull(found[2]), lost) << name;
+        EXPECT_EQ(std::stoull(found[3]) + std::stoull(found[5]), either.size()) << name;
+        EXPECT_EQ(std::stoull(found[4]), missed(a, b)) << name;
+        EXPECT_EQ(std::stoull(found[6]), missed(b, a)) << name;
+        // A hole on both lines is an error record naming the channel.
+        EXPECT_EQ(lost != 0,
+                  log.find(R"("event":"gap","channel":")" + name + "\"") != std::string::npos)
+            << name;
+    }
+}
+
+TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLostLiveAndOffline) {
     const std::string capture_path = testing::temporary_file("ab.pcap");
     const std::string log_path = testing::temporary_file("ab.json");
     const auto synth = testing::run_process({MD_SYNTH_BINARY,
@@ -95,34 +127,14 @@ TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLost) {
     // Every channel ends at its end of the session: md_dump ends by itself.
     const auto ended = dump.wait(20s);
     ASSERT_EQ(ended.status, 0) << ended.err;
-    const std::string log = testing::read_file(log_path);
-
-    const std::map<std::string, std::array<std::string, 2>> channels{
-        {"C0", {"239.9.0.10:5000", "239.9.0.11:5000"}},
-        {"C1", {"239.9.0.12:5001", "239.9.0.13:5001"}}};
-    for (const auto& [name, lines] : channels) {
-        const numbers& a = carried.at(lines[0]);
-        const numbers& b = carried.at(lines[1]);
-        numbers either = a;
-        either.insert(b.begin(), b.end());
-        const std::uint64_t lost = *either.rbegin() - either.size();
-        ASSERT_GT(missed(a, b) + missed(b, a), 0U) << "the losses must touch each line";
-        const std::regex figures("\"" + name + R"(":\{"received":(\d+),"lost":(\d+),"lines":\{)" +
-                                 R"("A":\{"datagrams":\d+,"first":(\d+),"missed":(\d+),)" +
-                                 R"("duplicates":\d+,"socket_drops":0\},"B":\{"datagrams":\d+,)" +
-                                 R"("first":(\d+),"missed":(\d+),)");
-        std::smatch found;
-        ASSERT_TRUE(std::regex_search(log, found, figures)) << name << "\n" << log;
-        EXPECT_EQ(std::stoull(found[1]), either.size()) << name;
-        EXPECT_EQ(std::stoull(found[2]), lost) << name;
-        EXPECT_EQ(std::stoull(found[3]) + std::stoull(found[5]), either.size()) << name;
-        EXPECT_EQ(std::stoull(found[4]), missed(a, b)) << name;
-        EXPECT_EQ(std::stoull(found[6]), missed(b, a)) << name;
-        // A hole on both lines is an error record naming the channel.
-        EXPECT_EQ(lost != 0,
-                  log.find(R"("event":"gap","channel":")" + name + "\"") != std::string::npos)
-            << name;
-    }
+    check_figures(testing::read_file(log_path), carried);
+    // The capture read offline gives the same figures, on capture time.
+    const auto offline =
+        testing::run_process({MD_DUMP_BINARY, "--read-capture", capture_path, "--add-channel",
+                              "C0=239.9.0.10:5000,239.9.0.11:5000", "--add-channel",
+                              "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json"});
+    ASSERT_EQ(offline.status, 0) << offline.err;
+    check_figures(offline.out, carried);
     std::filesystem::remove(capture_path);
     std::filesystem::remove(log_path);
 }

@@ -266,10 +266,14 @@ bool market::cancel_random(std::size_t share) {
     return true;
 }
 
-bool market::execute_aggressive(std::size_t share) {
+bool market::execute_aggressive(std::size_t share, bool any_side) {
     share_state& state = books_.at(share);
-    const side hit = random_.chance(50) ? side::buy : side::sell;
-    const std::vector<order> queue = state.book.queue(hit);
+    side hit = random_.chance(50) ? side::buy : side::sell;
+    std::vector<order> queue = state.book.queue(hit);
+    if (queue.empty() && any_side) {
+        hit = hit == side::buy ? side::sell : side::buy;
+        queue = state.book.queue(hit);
+    }
     if (queue.empty()) {
         return false;
     }

@@ -67,7 +67,8 @@ class market {
     void add_passive(std::size_t share);
     bool modify_random(std::size_t share);
     bool cancel_random(std::size_t share);
-    bool execute_aggressive(std::size_t share);
+    // With `any_side`, the side drawn may be the other when it is empty.
+    bool execute_aggressive(std::size_t share, bool any_side = false);
 
     // Auctions: the indicative result after a change, and the uncrossing at
     // the end of a call, which trades and then publishes the new top of book.

@@ -114,6 +114,7 @@ command_line read_command_line(int argc, const char* const* argv) {
     result.json = options.count("json") != 0;
     write_capture_settings(options, result);
     result.reception = read_reception_settings(options);
+    result.serve_metrics = read_metrics_address(options);
     return result;
 }
 
@@ -133,6 +134,12 @@ void application::init() {
     if (settings.read_capture) {
         capture_ = std::make_unique<capture::capture_reader>(*settings.read_capture);
         selection_ = settings.selection;
+    }
+    // Listening before the log: a port in use fails the run before it starts.
+    if (settings.serve_metrics) {
+        metrics_ = std::make_unique<metrics::metrics_endpoint>(
+            *settings.serve_metrics,
+            metrics::build_identity{std::string(version_text), std::string(revision_id)});
     }
     const records::form form = settings.json ? records::form::json : records::form::text;
     set_up_logger(settings.log_file, form,
@@ -160,6 +167,10 @@ void application::init() {
     log_start_record(processor_->records_, argc_, argv_);
 }
 
+figures_publisher* application::publisher() const {
+    return metrics_ ? &metrics_->publisher() : nullptr;
+}
+
 int application::run() {
     install_stop_handlers();
     install_log_reopen_handler();
@@ -174,7 +185,7 @@ int application::run() {
                                                    log_on_standard_output_)
                                : capture::read_capture(*processor_, *capture_, selection_,
                                                        recorder_.get(), reception_.stats_interval,
-                                                       log_on_standard_output_);
+                                                       log_on_standard_output_, publisher());
         } catch (...) {
             get_logger()->flush();
             throw;
@@ -182,6 +193,7 @@ int application::run() {
         get_logger()->flush();
     } else {
         reception_.recorder = recorder_.get();
+        reception_.publisher = publisher();
         const multicast_receiver receiver(processor_.get(), local_ip_, multicast_group_, port_,
                                           reception_);
     }

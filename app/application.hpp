@@ -12,6 +12,7 @@
 #include "capture/capture_reader.hpp"
 #include "capture/capture_recorder.hpp"
 #include "capture/capture_source.hpp"
+#include "metrics/metrics_endpoint.hpp"
 #include "net/multicast_receiver.hpp"
 #include "processing/feed_run.hpp"
 #include "processing/md_processors.hpp"
@@ -37,15 +38,16 @@ struct command_line {
     // Offline: the capture read instead of a group, and the destination chosen in it.
     std::optional<std::string> read_capture;
     capture::destination_selection selection;
-    std::optional<std::string> write_capture;  // where received datagrams are recorded
-    std::optional<feed_request> feed;          // several channels or lines instead of one
+    std::optional<std::string> write_capture;              // where received datagrams are recorded
+    std::optional<metrics::listen_address> serve_metrics;  // where the metrics are served
+    std::optional<feed_request> feed;  // several channels or lines instead of one
 };
 
 // Parses the arguments and checks them in a fixed order, which decides the
 // message a user sees when several things are wrong: library errors, help,
 // version, the local address (an interface name is resolved here), the group,
 // the port, or instead, with a capture to read, the selection in it; then the
-// type and instrument lists and the capture to write. Throws what `init`
+// type and instrument lists, the capture to write and the reception options. Throws what `init`
 // reports. The `every` check needs the processor and comes later, after the
 // log set-up.
 command_line read_command_line(int argc, const char* const* argv);
@@ -77,6 +79,8 @@ class application : public basic_application {
     int run() override;
 
   private:
+    figures_publisher* publisher() const;
+
     int argc_;
     char** argv_;
     std::string local_ip_;
@@ -87,6 +91,7 @@ class application : public basic_application {
     std::unique_ptr<capture::capture_reader> capture_;  // offline only
     capture::destination_selection selection_;
     std::unique_ptr<capture::capture_recorder> recorder_;
+    std::unique_ptr<metrics::metrics_endpoint> metrics_;
     std::optional<feed_request> feed_;
     std::unique_ptr<feed_run> feed_run_;  // with a feed, instead of the processor
     bool log_on_standard_output_ = false;

@@ -1,5 +1,7 @@
 #include "app/reception_options.hpp"
 
+#include <arpa/inet.h>
+
 #include <climits>
 #include <optional>
 #include <string_view>
@@ -72,12 +74,35 @@ void validate(boost::any& target, const std::vector<std::string>& values, second
     target = seconds_value{value};
 }
 
+void metrics::validate(boost::any& target, const std::vector<std::string>& values, listen_address*,
+                       int) {
+    po::validators::check_first_occurrence(target);
+    const std::string& text = po::validators::get_single_string(values);
+    metrics::listen_address where;
+    const std::size_t colon = text.rfind(':');
+    std::string_view port = text;
+    if (colon != std::string::npos) {
+        where.address = text.substr(0, colon);
+        port.remove_prefix(colon + 1);
+    }
+    const std::optional<std::uint16_t> number = parse_decimal<std::uint16_t>(port);
+    in_addr parsed{};
+    if (!number || *number == 0 || inet_pton(AF_INET, where.address.c_str(), &parsed) != 1) {
+        throw po::invalid_option_value(text);
+    }
+    where.port = *number;
+    target = where;
+}
+
 void add_reception_options(po::options_description& options) {
     options.add_options()  //
         ("receive-buffer", po::value<byte_size>()->value_name("BYTES"),
          "socket receive buffer in bytes, with K, M or G (*)")  //
         ("stats-interval", po::value<seconds_value>()->value_name("SECONDS"),
-         "statistics and latency every so many seconds (*)");
+         "statistics and latency every so many seconds (*)")  //
+        ("serve-metrics", po::value<metrics::listen_address>()->value_name("PORT"),
+         "serve Prometheus metrics at /metrics on this port of 127.0.0.1, or on ADDRESS:PORT "
+         "(*)");
 }
 
 reception_settings read_reception_settings(const po::variables_map& options) {
@@ -89,6 +114,13 @@ reception_settings read_reception_settings(const po::variables_map& options) {
         settings.stats_interval = options["stats-interval"].as<seconds_value>().value;
     }
     return settings;
+}
+
+std::optional<metrics::listen_address> read_metrics_address(const po::variables_map& options) {
+    if (options.count("serve-metrics") == 0) {
+        return std::nullopt;
+    }
+    return options["serve-metrics"].as<metrics::listen_address>();
 }
 
 }  // namespace tarn

@@ -4,9 +4,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "metrics/metrics_endpoint.hpp"
 #include "net/multicast_receiver.hpp"
 
 namespace tarn {
@@ -25,10 +27,21 @@ struct seconds_value {
 void validate(boost::any& target, const std::vector<std::string>& values, byte_size*, int);
 void validate(boost::any& target, const std::vector<std::string>& values, seconds_value*, int);
 
-// --receive-buffer and --stats-interval, for the group of further options.
+namespace metrics {
+// [ADDRESS:]PORT: an IPv4 address (127.0.0.1 when left out) and a port from
+// 1; in the address's namespace, where the option library finds it.
+void validate(boost::any& target, const std::vector<std::string>& values, listen_address*, int);
+}  // namespace metrics
+
+// --receive-buffer, --stats-interval and --serve-metrics, for the group of
+// further options.
 void add_reception_options(boost::program_options::options_description& options);
 
-// Their values: 0 where absent.
+// The values of the first two: 0 where absent.
 reception_settings read_reception_settings(const boost::program_options::variables_map& options);
+
+// Where --serve-metrics asks to listen, if anywhere.
+std::optional<metrics::listen_address> read_metrics_address(
+    const boost::program_options::variables_map& options);
 
 }  // namespace tarn

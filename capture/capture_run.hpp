@@ -6,6 +6,7 @@
 #include "capture/capture_source.hpp"
 #include "processing/datagram_recorder.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/published_figures.hpp"
 
 namespace tarn::capture {
 
@@ -19,9 +20,10 @@ namespace tarn::capture {
 // the whole run's figures after the summary. While it reads, its progress
 // is shown on standard error when that is a terminal the log does not use. Returns the exit status:
 // 1 after damage, else 0. A failure of the selection throws, as a failure of a live run does,
-// without a summary.
+// without a summary. With a `publisher`, the run's figures go there as it goes.
 int read_capture(md::processor& processor, capture_reader& reader,
                  const destination_selection& selection, datagram_recorder* recorder,
-                 std::chrono::nanoseconds stats_interval = {}, bool log_on_standard_output = false);
+                 std::chrono::nanoseconds stats_interval = {}, bool log_on_standard_output = false,
+                 figures_publisher* publisher = nullptr);
 
 }  // namespace tarn::capture

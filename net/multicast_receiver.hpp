@@ -21,7 +21,8 @@ struct reception_settings {
     // The kernel's receive time of each datagram, which costs it some work
     // per datagram; the interval statistics have it in any case.
     bool receive_times = false;
-    datagram_recorder* recorder = nullptr;  // where received datagrams are recorded, if anywhere
+    datagram_recorder* recorder = nullptr;   // where received datagrams are recorded, if anywhere
+    figures_publisher* publisher = nullptr;  // where the run's figures go, if anywhere
 };
 
 // The network end of a run. Construction opens a UDP socket, binds it to the
@@ -51,6 +52,8 @@ class multicast_receiver {
     boost::asio::ip::address group_address_;
     // The bind target.
     boost::asio::ip::udp::endpoint endpoint_;
+    figures_publisher* publisher_;
+    std::uint64_t receive_buffer_bytes_ = 0;  // granted, known with a publisher only
     run run_;
 };
 

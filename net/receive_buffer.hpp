@@ -11,4 +11,7 @@ namespace tarn {
 // when the request is refused outright.
 std::uint64_t request_receive_buffer(int fd, std::uint64_t bytes);
 
+// The size the kernel reports for the socket's receive buffer now.
+std::uint64_t granted_receive_buffer(int fd);
+
 }  // namespace tarn

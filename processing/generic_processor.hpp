@@ -7,6 +7,7 @@
 
 #include "md/byte_view.hpp"
 #include "processing/records.hpp"
+#include "processing/run_counters.hpp"
 
 namespace tarn {
 
@@ -59,6 +60,7 @@ class generic_processor {
     std::uint64_t lost_ = 0;           // total size of all sequence gaps
     std::uint64_t gaps_ = 0;           // number of sequence gaps
     std::uint64_t socket_drops_ = 0;   // datagrams the socket dropped, buffer full
+    message_anomalies anomalies_;      // resends, unknown and short messages
     std::uint64_t every = 10'000;      // progress interval of sequence checking
     std::map<MsgTypeT, std::uint64_t> counts_;  // messages per type code
     records::writer records_;                   // the run's records: their form and time

@@ -124,6 +124,8 @@ void interval_statistics::close_interval(std::uint64_t end_ns) {
                         {end_ns - interval_start_, datagrams_, bytes_,
                          interval_burst_.peak_messages, interval_burst_.peak_bytes},
                         interval_latency_));
+    last_peak_messages_ = interval_burst_.peak_messages;
+    last_peak_bytes_ = interval_burst_.peak_bytes;
     interval_burst_.peak_messages = interval_burst_.peak_bytes = 0;
     run_latency_.add(interval_latency_);
     interval_latency_.clear();

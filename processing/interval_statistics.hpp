@@ -54,6 +54,11 @@ class interval_statistics {
     // The record of the whole run.
     void log_run() const;
 
+    // The microbursts of the last interval closed: its most messages and
+    // bytes in one 1 ms window; 0 before the first.
+    std::uint64_t last_peak_messages() const noexcept { return last_peak_messages_; }
+    std::uint64_t last_peak_bytes() const noexcept { return last_peak_bytes_; }
+
   private:
     // The counts of the current 1 ms window so far, and the peaks of the
     // windows closed.
@@ -95,6 +100,8 @@ class interval_statistics {
     std::uint64_t window_ = 0;     // the current 1 ms window: the time / 1 ms
     burst_window interval_burst_;  // cut where an interval ends
     burst_window run_burst_;       // whole windows
+    std::uint64_t last_peak_messages_ = 0;
+    std::uint64_t last_peak_bytes_ = 0;
     latency_histogram interval_latency_;
     latency_histogram run_latency_;
 };

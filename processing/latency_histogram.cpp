@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <numeric>
 
 namespace tarn {
 
@@ -32,13 +33,13 @@ std::uint64_t latency_histogram::middle_of(std::size_t bucket) noexcept {
     return low + width / 2;
 }
 
-void latency_histogram::record(std::int64_t latency) noexcept {
+void latency_histogram::record(std::int64_t latency, std::uint64_t times) noexcept {
     if (latency >= 0) {
-        ++at_or_above_zero_[bucket_of(static_cast<std::uint64_t>(latency))];
+        at_or_above_zero_[bucket_of(static_cast<std::uint64_t>(latency))] += times;
     } else {
-        ++below_zero_[bucket_of(std::uint64_t{0} - static_cast<std::uint64_t>(latency))];
+        below_zero_[bucket_of(std::uint64_t{0} - static_cast<std::uint64_t>(latency))] += times;
     }
-    ++count_;
+    count_ += times;
     min_ = std::min(min_, latency);
     max_ = std::max(max_, latency);
 }
@@ -88,6 +89,29 @@ std::int64_t latency_histogram::percentile(double fraction) const noexcept {
         }
     }
     return max_;
+}
+
+std::uint64_t latency_histogram::count_below_bucket_of(std::int64_t bound) const noexcept {
+    if (bound < 0) {
+        const std::size_t limit = bucket_of(std::uint64_t{0} - static_cast<std::uint64_t>(bound));
+        return std::accumulate(below_zero_.begin() + static_cast<std::ptrdiff_t>(limit) + 1,
+                               below_zero_.end(), std::uint64_t{0});
+    }
+    const std::size_t limit = bucket_of(static_cast<std::uint64_t>(bound));
+    return std::accumulate(below_zero_.begin(), below_zero_.end(), std::uint64_t{0}) +
+           std::accumulate(at_or_above_zero_.begin(),
+                           at_or_above_zero_.begin() + static_cast<std::ptrdiff_t>(limit),
+                           std::uint64_t{0});
+}
+
+double latency_histogram::approximate_sum() const noexcept {
+    double sum = 0;
+    for (std::size_t i = 0; i < bucket_count; ++i) {
+        const auto middle = static_cast<double>(middle_of(i));
+        sum += middle * static_cast<double>(at_or_above_zero_[i]);
+        sum -= middle * static_cast<double>(below_zero_[i]);
+    }
+    return sum;
 }
 
 }  // namespace tarn

@@ -15,7 +15,9 @@ namespace tarn {
 // and maximum are kept exactly.
 class latency_histogram {
   public:
-    void record(std::int64_t latency) noexcept;
+    void record(std::int64_t latency) noexcept { record(latency, 1); }
+    // `times` latencies of the same value at once.
+    void record(std::int64_t latency, std::uint64_t times) noexcept;
     void add(const latency_histogram& other) noexcept;
     void clear() noexcept;
 
@@ -25,6 +27,12 @@ class latency_histogram {
     // The value below which `fraction` (0 to 1) of the recorded latencies
     // lie, to the bucket's precision; 0 when nothing was recorded.
     std::int64_t percentile(double fraction) const noexcept;
+    // The latencies recorded in buckets wholly below the one that holds
+    // `bound`, every negative one included: those at most `bound`, except
+    // that one within 1/16 below it may be left out (exact below 16 ns).
+    std::uint64_t count_below_bucket_of(std::int64_t bound) const noexcept;
+    // The sum of the latencies recorded, each taken at its bucket's middle.
+    double approximate_sum() const noexcept;
 
     static constexpr unsigned sub_bucket_bits = 4;
     static constexpr unsigned largest_octave = 63;

@@ -38,10 +38,12 @@ void full_display_processor::process() {
     const auto printer = msg_printers_.find(current_.type);
     if (printer == msg_printers_.end()) {
         records_.unknown_message(current_.bytes);
+        ++anomalies_.unknown_messages;
         errors_ = true;
         return;
     }
     if (!printer->second(records_, current_.bytes, filter_)) {
+        ++anomalies_.short_messages;
         errors_ = true;
     }
 }

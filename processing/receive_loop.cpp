@@ -4,6 +4,7 @@
 #include <type_traits>
 #include <typeinfo>
 
+#include "processing/run_publication.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn {
@@ -24,6 +25,7 @@ void check_sequence_anomaly(md::processor& processor, unsigned int seq_num) {
         processor.expected_seq_num_ = seq_num + 1;
     } else if (seq_num < expected) {
         processor.records_.resend(seq_num, expected);
+        ++processor.anomalies_.resends;
         processor.errors_ = true;
     } else {
         const unsigned int gap = seq_num - expected;
@@ -87,6 +89,7 @@ bool message_framer::acceptable(std::size_t length) {
 
 void message_framer::skip_short(std::size_t length) {
     processor_.records_.length_below_header(length, sizeof(md::Header));
+    ++processor_.anomalies_.short_messages;
     processor_.errors_ = true;
 }
 
@@ -192,10 +195,39 @@ bool message_framer::frame(std::span<const char> bytes) {
     return true;
 }
 
+std::optional<std::uint64_t> message_framer::first_timestamp(
+    std::span<const char> bytes) const noexcept {
+    constexpr std::size_t wanted = offsetof(md::Header, timestamp) + sizeof(std::uint64_t);
+    if (carried_ == 0) [[likely]] {
+        // The datagram begins with the message: read in place.
+        if (bytes.size() < wanted) {
+            return std::nullopt;
+        }
+        const md::byte_view view(bytes.data(), wanted);
+        if (view.load<std::uint16_t>(md::length_offset) < sizeof(md::Header)) {
+            return std::nullopt;
+        }
+        return view.load<std::uint64_t>(offsetof(md::Header, timestamp));
+    }
+    const std::size_t from_carry = std::min(carried_, wanted);
+    if (from_carry + bytes.size() < wanted) {
+        return std::nullopt;
+    }
+    std::array<char, wanted> front{};
+    std::copy_n(carry_buffer_.data(), from_carry, front.data());
+    std::copy_n(bytes.data(), wanted - from_carry, front.data() + from_carry);
+    const md::byte_view view(front.data(), front.size());
+    if (view.load<std::uint16_t>(md::length_offset) < sizeof(md::Header)) {
+        return std::nullopt;
+    }
+    return view.load<std::uint64_t>(offsetof(md::Header, timestamp));
+}
+
 bool frame_cut(message_framer& framer, md::processor& processor, const datagram& received,
                std::size_t room) {
     processor.records_.datagram_cut(std::max(received.wire_size, received.bytes.size()), room);
     processor.errors_ = true;
+    ++framer.counts().datagrams_cut;
     const bool going_on = framer.frame(received.bytes.first(std::min(received.bytes.size(), room)));
     framer.drop_incomplete();
     return going_on;
@@ -203,15 +235,26 @@ bool frame_cut(message_framer& framer, md::processor& processor, const datagram&
 
 namespace {
 
-void receive_until_the_end(md::processor& processor, datagram_source& source,
-                           interval_statistics* statistics) {
-    message_framer framer(processor, statistics);
+// Asks the source to wake up through silence as often as the statistics and
+// the publication need, the shorter of their periods.
+void wake_up_source(datagram_source& source, interval_statistics* statistics,
+                    const run_publication* publication) {
+    std::chrono::nanoseconds period = std::chrono::nanoseconds::max();
     if (statistics != nullptr) {
-        statistics->attach(processor, source);
-        if (source.wake_up_every(statistics->wake_up_period())) {
-            statistics->start_now();
-        }
+        period = statistics->wake_up_period();
     }
+    if (publication != nullptr) {
+        period = std::min(period, publication->period());
+    }
+    if (period != std::chrono::nanoseconds::max() && source.wake_up_every(period) &&
+        statistics != nullptr) {
+        statistics->start_now();
+    }
+}
+
+void receive_until_the_end(message_framer& framer, md::processor& processor,
+                           datagram_source& source, interval_statistics* statistics,
+                           run_publication* publication) {
     while (!stop_requested()) {
         const std::optional<datagram> received = source.next();
         if (!received) {
@@ -224,13 +267,29 @@ void receive_until_the_end(md::processor& processor, datagram_source& source,
             if (statistics != nullptr) {
                 statistics->on_idle(received->time_ns);
             }
+            if (publication != nullptr) {
+                publication->on_idle(received->time_ns);
+            }
             continue;
         }
+        const std::size_t wire_size = std::max(received->wire_size, received->bytes.size());
         if (statistics != nullptr) {
-            statistics->on_datagram(received->time_ns,
-                                    std::max(received->wire_size, received->bytes.size()));
+            statistics->on_datagram(received->time_ns, wire_size);
         }
-        if (!frame_datagram(framer, processor, *received)) {
+        if (publication != nullptr) [[unlikely]] {
+            // Publishes what came before this datagram, every datagram counted whole.
+            publication->on_datagram(received->time_ns, framer.first_timestamp(received->bytes));
+        }
+        line_counters& line = framer.counts();
+        ++line.datagrams;
+        line.bytes += wire_size;
+        if (publication != nullptr) [[unlikely]] {
+            const bool going_on = frame_datagram(framer, processor, *received);
+            publication->on_framed();
+            if (!going_on) {
+                return;
+            }
+        } else if (!frame_datagram(framer, processor, *received)) {
             return;
         }
     }
@@ -239,14 +298,25 @@ void receive_until_the_end(md::processor& processor, datagram_source& source,
 }  // namespace
 
 void receive_loop(md::processor& processor, datagram_source& source,
-                  interval_statistics* statistics) {
-    receive_until_the_end(processor, source, statistics);
+                  interval_statistics* statistics, run_publication* publication) {
+    message_framer framer(processor, statistics);
+    if (statistics != nullptr) {
+        statistics->attach(processor, source);
+    }
+    if (publication != nullptr) {
+        publication->attach(processor, source, framer, statistics);
+    }
+    wake_up_source(source, statistics, publication);
+    receive_until_the_end(framer, processor, source, statistics, publication);
     processor.socket_drops_ = source.dropped();
     if (processor.socket_drops_ != 0) {
         processor.errors_ = true;
     }
     if (statistics != nullptr) {
         statistics->finish();
+    }
+    if (publication != nullptr) {
+        publication->finish();
     }
 }
 

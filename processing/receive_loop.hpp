@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "md/header.hpp"
@@ -10,6 +11,7 @@
 #include "processing/interval_statistics.hpp"
 #include "processing/line_arbiter.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/run_counters.hpp"
 
 namespace tarn {
 
@@ -33,6 +35,15 @@ class message_framer {
     // Forgets an incomplete message carried over: after a datagram that was
     // cut, the next one is framed from its own first byte.
     void drop_incomplete() noexcept { carried_ = 0; }
+    // The timestamp in the header of the first message that the next
+    // datagram, `bytes`, completes or begins: from the bytes carried over,
+    // then from the datagram's. None where they do not reach that far, or
+    // where that message's length is below a header.
+    std::optional<std::uint64_t> first_timestamp(std::span<const char> bytes) const noexcept;
+
+    // What the line brought in: the receive loop counts each datagram here.
+    line_counters& counts() noexcept { return counts_; }
+    const line_counters& counts() const noexcept { return counts_; }
 
     // One line of a channel whose two lines are arbitrated: from now on each
     // message but a heartbeat goes to the arbiter, which hands it to the
@@ -74,8 +85,10 @@ class message_framer {
     std::uint64_t time_ns_ = 0;
     std::array<char, receive_buffer_size> carry_buffer_{};
     std::size_t carried_ = 0;
+    line_counters counts_;
 };
 
+class run_publication;
 // A datagram longer than the `room` the framer has for it: a warning, its
 // complete messages are handled and the incomplete end is dropped.
 bool frame_cut(message_framer& framer, md::processor& processor, const datagram& received,
@@ -98,10 +111,11 @@ inline bool frame_datagram(message_framer& framer, md::processor& processor,
 // signal, and frames each datagram; exceptions of the source pass through.
 // A datagram longer than the room left for it is cut there: a warning, and
 // only its complete messages count. At a normal end the processor learns of
-// the source's dropped datagrams, and the statistics, when given, close their
-// last interval.
+// the source's dropped datagrams, the statistics, when given, close their
+// last interval, and the publication, when given, publishes the final figures.
 void receive_loop(md::processor& processor, datagram_source& source,
-                  interval_statistics* statistics = nullptr);
+                  interval_statistics* statistics = nullptr,
+                  run_publication* publication = nullptr);
 
 // The sequence check of a message out of sequence: the first of a run, a 0,
 // a resend or a gap.

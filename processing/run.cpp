@@ -1,6 +1,7 @@
 #include "processing/run.hpp"
 
 #include "processing/receive_loop.hpp"
+#include "processing/run_publication.hpp"
 
 namespace tarn {
 
@@ -44,7 +45,12 @@ void run::receive(datagram_source& source, const run_input& input) {
         timed.emplace(*from, processor_.records_);
         from = &*timed;
     }
-    receive_loop(processor_, *from, statistics_ ? &*statistics_ : nullptr);
+    std::optional<run_publication> publication;
+    if (input.publisher != nullptr) {
+        publication.emplace(*input.publisher, *input.destination, input.receive_buffer_bytes);
+    }
+    receive_loop(processor_, *from, statistics_ ? &*statistics_ : nullptr,
+                 publication ? &*publication : nullptr);
     processor_.records_.set_time(std::nullopt);
 }
 

@@ -7,6 +7,7 @@
 #include "processing/datagram_source.hpp"
 #include "processing/interval_statistics.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/published_figures.hpp"
 
 namespace tarn {
 
@@ -19,6 +20,11 @@ struct run_input {
     // The datagrams were captured earlier: the records written while one is
     // handled carry its capture time, not the clock's.
     bool captured = false;
+    // Where the run's figures go, if anywhere (the metrics endpoint), as one
+    // channel named after `destination`, on one line whose socket was
+    // granted `receive_buffer_bytes` (0: unknown).
+    figures_publisher* publisher = nullptr;
+    std::uint64_t receive_buffer_bytes = 0;
 };
 
 // One run of the processor over datagrams, live from a socket or offline

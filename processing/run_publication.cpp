@@ -1,0 +1,89 @@
+#include "processing/run_publication.hpp"
+
+#include <spdlog/common.h>
+
+#include <iterator>
+
+#include "processing/system_time.hpp"
+
+namespace tarn {
+
+run_publication::run_publication(figures_publisher& publisher, const udp_destination& destination,
+                                 std::uint64_t receive_buffer_bytes)
+    : publisher_(publisher), destination_(&destination) {
+    published_channel& channel = figures_.channels.emplace_back();
+    channel.name.reserve(sizeof "255.255.255.255:65535");
+    published_line& line = channel.lines.emplace_back();
+    line.name = "A";
+    line.receive_buffer_bytes = receive_buffer_bytes;
+}
+
+void run_publication::attach(const md::processor& processor, datagram_source& source,
+                             const message_framer& framer,
+                             const interval_statistics* statistics) noexcept {
+    processor_ = &processor;
+    source_ = &source;
+    framer_ = &framer;
+    statistics_ = statistics;
+}
+
+void run_publication::on_datagram(std::uint64_t time_ns,
+                                  std::optional<std::uint64_t> first_sent_ns) {
+    now_ns_ = time_ns != 0 ? time_ns : system_time_ns();
+    if (now_ns_ >= next_ns_) {
+        publish();
+    }
+    first_sent_ns_ = first_sent_ns;
+    messages_before_ = processor_->received_;
+}
+
+void run_publication::on_framed() noexcept {
+    figures_.channels.front().last_message_time_ns = now_ns_;
+    const std::uint64_t messages = processor_->received_ - messages_before_;
+    if (first_sent_ns_ && messages != 0) {
+        figures_.channels.front().latency.record(
+            static_cast<std::int64_t>(now_ns_ - *first_sent_ns_), messages);
+    }
+}
+
+void run_publication::on_idle(std::uint64_t time_ns) {
+    now_ns_ = time_ns != 0 ? time_ns : system_time_ns();
+    if (now_ns_ >= next_ns_) {
+        publish();
+    }
+}
+
+void run_publication::finish() { publish(); }
+
+void run_publication::publish() {
+    published_channel& channel = figures_.channels.front();
+    // GROUP:PORT, written over the name's reserved room.
+    spdlog::memory_buf_t name;
+    const auto& address = destination_->address;
+    spdlog::fmt_lib::format_to(std::back_inserter(name), "{}.{}.{}.{}:{}", address[0], address[1],
+                               address[2], address[3], destination_->port);
+    channel.name.assign(name.data(), name.size());
+    const md::processor& processor = *processor_;
+    channel.messages = processor.received_;
+    channel.lost = processor.lost_;
+    channel.gaps = processor.gaps_;
+    channel.resends = processor.anomalies_.resends;
+    channel.unknown_messages = processor.anomalies_.unknown_messages;
+    channel.short_messages = processor.anomalies_.short_messages;
+    channel.has_sequence = processor.expected_seq_num_ != 0;
+    channel.last_seq_num = processor.expected_seq_num_ - 1;
+    if (statistics_ != nullptr) {
+        channel.peak_messages_per_ms = statistics_->last_peak_messages();
+        channel.peak_bytes_per_ms = statistics_->last_peak_bytes();
+    }
+    published_line& line = channel.lines.front();
+    const line_counters& counted = framer_->counts();
+    line.datagrams = counted.datagrams;
+    line.bytes = counted.bytes;
+    line.datagrams_cut = counted.datagrams_cut;
+    line.socket_drops = source_->dropped();
+    publisher_.publish(figures_);
+    next_ns_ = now_ns_ + static_cast<std::uint64_t>(publisher_.period().count());
+}
+
+}  // namespace tarn

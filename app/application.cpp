@@ -176,13 +176,14 @@ int application::run() {
     install_log_reopen_handler();
     int status = 0;
     if (feed_run_ && !capture_) {
-        status = receive_feed(*feed_run_, *feed_, local_ip_, reception_, recorder_.get());
+        status =
+            receive_feed(*feed_run_, *feed_, local_ip_, reception_, recorder_.get(), publisher());
     } else if (capture_) {
         // The log went through one buffer: flushed at the end, and before a
         // failure is reported.
         try {
             status = feed_run_ ? read_feed_capture(*feed_run_, *capture_, *feed_, recorder_.get(),
-                                                   log_on_standard_output_)
+                                                   log_on_standard_output_, publisher())
                                : capture::read_capture(*processor_, *capture_, selection_,
                                                        recorder_.get(), reception_.stats_interval,
                                                        log_on_standard_output_, publisher());

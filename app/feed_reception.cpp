@@ -42,7 +42,8 @@ std::unique_ptr<feed_run> make_feed_run(const feed_request& request, feed_run::p
 }
 
 int receive_feed(feed_run& run, const feed_request& request, const std::string& local_ip,
-                 const reception_settings& reception, datagram_recorder* recorder) {
+                 const reception_settings& reception, datagram_recorder* recorder,
+                 figures_publisher* publisher) {
     const std::vector<udp_destination> lines = lines_of(request);
     // Each datagram's receive time drives the arbitration and the race.
     feed_source source(lines, boost::asio::ip::make_address(local_ip).to_v4().to_bytes(),
@@ -50,18 +51,20 @@ int receive_feed(feed_run& run, const feed_request& request, const std::string& 
     if (reception.receive_buffer != 0) {
         run.records().receive_buffer(reception.receive_buffer, source.receive_buffer_granted());
     }
-    run.receive(source, recorder);
+    run.receive(source, recorder, publisher,
+                reception.receive_buffer != 0 ? source.receive_buffer_granted() : 0);
     run.summarise();
     return 0;
 }
 
 int read_feed_capture(feed_run& run, capture::capture_reader& reader, const feed_request& request,
-                      datagram_recorder* recorder, bool log_on_standard_output) {
+                      datagram_recorder* recorder, bool log_on_standard_output,
+                      figures_publisher* publisher) {
     const std::vector<udp_destination> lines = lines_of(request);
     capture::feed_capture_source source(reader, lines, request.all_destinations);
     capture::feed_progress_source shown(source,
                                         capture::capture_progress(reader, log_on_standard_output));
-    run.receive(shown, recorder);
+    run.receive(shown, recorder, publisher);
     records::writer& records = run.records();
     if (source.fragments() + source.cut() != 0) {
         records.capture_frames_skipped(reader.name(), source.fragments(), source.cut());

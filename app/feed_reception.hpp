@@ -19,12 +19,14 @@ std::unique_ptr<feed_run> make_feed_run(const feed_request& request, feed_run::p
 // Live: joins every line on the interface of `local_ip` and receives them to
 // the end, then writes the summary. Returns the exit status, 0.
 int receive_feed(feed_run& run, const feed_request& request, const std::string& local_ip,
-                 const reception_settings& reception, datagram_recorder* recorder);
+                 const reception_settings& reception, datagram_recorder* recorder,
+                 figures_publisher* publisher);
 
 // Offline: the declared destinations of the capture, or every one, as the
 // live run would take them; then the frames not read, the damage and the
 // summary, as for one destination. Returns the exit status: 1 after damage.
 int read_feed_capture(feed_run& run, capture::capture_reader& reader, const feed_request& request,
-                      datagram_recorder* recorder, bool log_on_standard_output);
+                      datagram_recorder* recorder, bool log_on_standard_output,
+                      figures_publisher* publisher);
 
 }  // namespace tarn

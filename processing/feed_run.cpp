@@ -68,8 +68,11 @@ class channel_drops final : public datagram_source {
 class feed_run::channel final : public arbiter_sink {
   public:
     channel(std::string name, std::unique_ptr<md::processor> made, std::size_t line_count,
-            const feed_settings& settings)
-        : name_(std::move(name)), processor_(std::move(made)), records_(settings.form) {
+            const feed_settings& settings, std::size_t index)
+        : name_(std::move(name)),
+          processor_(std::move(made)),
+          records_(settings.form),
+          index_(index) {
         records_.set_source(name_);
         if (line_count == 2) {
             arbiter_.emplace(settings.arbitration);
@@ -81,6 +84,8 @@ class feed_run::channel final : public arbiter_sink {
     }
 
     const std::string& name() const noexcept { return name_; }
+    // Its place among the run's channels, and in the figures it publishes.
+    std::size_t index() const noexcept { return index_; }
     md::processor& processor() noexcept { return *processor_; }
     line_arbiter* arbiter() noexcept { return arbiter_ ? &*arbiter_ : nullptr; }
     interval_statistics* statistics() noexcept { return statistics_ ? &*statistics_ : nullptr; }
@@ -159,6 +164,7 @@ class feed_run::channel final : public arbiter_sink {
     channel_drops drops_;
     std::optional<interval_statistics> statistics_;
     std::vector<line*> lines_;
+    std::size_t index_;
     bool ended_ = false;
 };
 
@@ -171,12 +177,11 @@ struct feed_run::line {
         }
     }
 
-    message_framer framer;
+    message_framer framer;  // which also counts the line's datagrams
     channel* owner;
     char name;
     bool ended = false;
     std::size_t index = 0;  // in the source
-    std::uint64_t datagrams = 0;
     std::uint64_t socket_drops = 0;
 };
 
@@ -192,7 +197,12 @@ feed_run::~feed_run() = default;
 
 void feed_run::add_channel(feed_channel declared) {
     auto made = std::make_unique<channel>(std::move(declared.name), make_(), declared.lines.size(),
-                                          settings_);
+                                          settings_, channels_.size());
+    published_channel& figures = published_.channels.emplace_back();
+    figures.name = made->name();
+    for (std::size_t i = 0; i < declared.lines.size(); ++i) {
+        figures.lines.emplace_back().name.assign(1, i == 0 ? 'A' : 'B');
+    }
     made->drops().watch(source_);
     for (std::size_t i = 0; i < declared.lines.size(); ++i) {
         auto added = std::make_unique<line>(*made, i == 0 ? line_id::a : line_id::b);
@@ -233,6 +243,9 @@ void feed_run::tick(std::uint64_t time_ns) {
         each->advance(time_ns);
     }
     next_tick_ns_ = time_ns + tick_ns;
+    if (publisher_ != nullptr && time_ns >= next_publish_ns_) {
+        publish(time_ns);
+    }
 }
 
 void feed_run::end_line(line& ended) {
@@ -259,14 +272,32 @@ void feed_run::on_datagram(const datagram& received, line& on) {
         owner.statistics()->on_datagram(received.time_ns,
                                         std::max(received.wire_size, received.bytes.size()));
     }
-    ++on.datagrams;
+    line_counters& counts = on.framer.counts();
+    ++counts.datagrams;
+    counts.bytes += std::max(received.wire_size, received.bytes.size());
     processor.records_.set_source(owner.name(), on.name);
     on.framer.set_time(received.time_ns);
     if (received.bytes.empty() || processor.finished_) {
         end_line(on);
         return;
     }
-    if (!frame_datagram(on.framer, processor, received)) {
+    // The latency of a datagram, from its first message, for every message
+    // it brought: published, so only counted with a publisher.
+    std::optional<std::uint64_t> first_sent;
+    const std::uint64_t delivered_before = processor.received_;
+    if (publisher_ != nullptr) {
+        first_sent = on.framer.first_timestamp(received.bytes);
+    }
+    const bool going_on = frame_datagram(on.framer, processor, received);
+    if (publisher_ != nullptr) {
+        published_channel& figures = published_.channels[owner.index()];
+        figures.last_message_time_ns = received.time_ns;
+        if (first_sent && processor.received_ != delivered_before) {
+            figures.latency.record(static_cast<std::int64_t>(received.time_ns - *first_sent),
+                                   processor.received_ - delivered_before);
+        }
+    }
+    if (!going_on) {
         if (processor.finished_) {
             end_line(on);
         } else {
@@ -278,8 +309,11 @@ void feed_run::on_datagram(const datagram& received, line& on) {
     }
 }
 
-void feed_run::receive(feed_datagram_source& source, datagram_recorder* recorder) {
+void feed_run::receive(feed_datagram_source& source, datagram_recorder* recorder,
+                       figures_publisher* publisher, std::uint64_t receive_buffer) {
     source_ = &source;
+    publisher_ = publisher;
+    receive_buffer_ = receive_buffer;
     for (const auto& each : channels_) {
         each->drops().watch(&source);
     }
@@ -337,6 +371,45 @@ void feed_run::finish(feed_datagram_source& source) {
         records_.destinations_beyond_limit(beyond_limit_, settings_.most_channels);
         errors_ = true;
     }
+    if (publisher_ != nullptr) {
+        publish(next_tick_ns_);
+    }
+}
+
+void feed_run::publish(std::uint64_t time_ns) {
+    for (const auto& each : channels_) {
+        published_channel& figures = published_.channels[each->index()];
+        const md::processor& p = each->processor();
+        figures.messages = p.received_;
+        figures.lost = p.lost_;
+        figures.gaps = p.gaps_;
+        figures.resends = p.anomalies_.resends;
+        figures.unknown_messages = p.anomalies_.unknown_messages;
+        figures.short_messages = p.anomalies_.short_messages;
+        figures.has_sequence = p.expected_seq_num_ != 0;
+        figures.last_seq_num = p.expected_seq_num_ - 1;
+        if (const interval_statistics* statistics = each->statistics(); statistics != nullptr) {
+            figures.peak_messages_per_ms = statistics->last_peak_messages();
+            figures.peak_bytes_per_ms = statistics->last_peak_bytes();
+        }
+        for (std::size_t i = 0; i < each->lines().size(); ++i) {
+            const line& l = *each->lines()[i];
+            published_line& out = figures.lines[i];
+            const line_counters& counts = l.framer.counts();
+            out.datagrams = counts.datagrams;
+            out.bytes = counts.bytes;
+            out.datagrams_cut = counts.datagrams_cut;
+            out.socket_drops = source_ != nullptr ? source_->dropped(l.index) : 0;
+            out.receive_buffer_bytes = receive_buffer_;
+            if (const line_arbiter* arbiter = each->arbiter(); arbiter != nullptr) {
+                const line_figures& of = arbiter->figures_of(i == 0 ? line_id::a : line_id::b);
+                out.missed = of.missed;
+                out.duplicates = of.duplicates;
+            }
+        }
+    }
+    publisher_->publish(published_);
+    next_publish_ns_ = time_ns + static_cast<std::uint64_t>(publisher_->period().count());
 }
 
 void feed_run::summarise() {
@@ -358,7 +431,7 @@ void feed_run::summarise() {
         const line_arbiter* arbiter = each.arbiter();
         for (const line* l : each.lines()) {
             records::line_summary figures{.name = l->name,
-                                          .datagrams = l->datagrams,
+                                          .datagrams = l->framer.counts().datagrams,
                                           .first = p.received_,
                                           .socket_drops = l->socket_drops};
             if (arbiter != nullptr) {

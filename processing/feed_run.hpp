@@ -12,6 +12,7 @@
 #include "processing/feed_datagram_source.hpp"
 #include "processing/line_arbiter.hpp"
 #include "processing/md_processors.hpp"
+#include "processing/published_figures.hpp"
 #include "processing/records.hpp"
 
 namespace tarn {
@@ -78,7 +79,11 @@ class feed_run {
     // recorder when there is one. A line beyond the declared ones (a capture
     // taken whole) becomes a channel of its own, named by its destination,
     // up to the most channels. Exceptions of the source pass through.
-    void receive(feed_datagram_source& source, datagram_recorder* recorder = nullptr);
+    // With a publisher, each channel's figures are published at most every
+    // period of datagram time, and once more at the end; `receive_buffer`
+    // is what each line's socket was granted (0: unknown).
+    void receive(feed_datagram_source& source, datagram_recorder* recorder = nullptr,
+                 figures_publisher* publisher = nullptr, std::uint64_t receive_buffer = 0);
     // A block for each channel, then the totals; with interval statistics,
     // each channel's whole-run figures.
     void summarise();
@@ -102,6 +107,8 @@ class feed_run {
     void tick(std::uint64_t time_ns);
     void end_line(line& ended);
     void finish(feed_datagram_source& source);
+    // Every channel's figures now, to the publisher.
+    void publish(std::uint64_t time_ns);
 
     feed_settings settings_;
     processor_maker make_;
@@ -113,6 +120,10 @@ class feed_run {
     std::uint64_t beyond_limit_ = 0;  // datagrams of lines beyond the most channels
     std::uint64_t next_tick_ns_ = 0;
     bool errors_ = false;
+    figures_publisher* publisher_ = nullptr;
+    published_figures published_;  // built as channels are added; filled in to publish
+    std::uint64_t receive_buffer_ = 0;
+    std::uint64_t next_publish_ns_ = 0;
 };
 
 }  // namespace tarn

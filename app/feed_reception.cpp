@@ -2,6 +2,8 @@
 
 #include <boost/asio/ip/address.hpp>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "capture/capture_progress.hpp"
@@ -26,9 +28,10 @@ std::unique_ptr<feed_run> make_feed_run(const feed_request& request, feed_run::p
                                         const reception_settings& reception, records::form form,
                                         bool captured) {
     std::vector<feed_channel> channels;
-    for (const channel_declaration& declared : request.channels) {
-        channels.push_back({declared.name, declared.lines});
-    }
+    std::transform(request.channels.begin(), request.channels.end(), std::back_inserter(channels),
+                   [](const channel_declaration& declared) {
+                       return feed_channel{declared.name, declared.lines};
+                   });
     feed_settings settings;
     settings.stats_interval = reception.stats_interval;
     settings.form = form;

@@ -1,3 +1,4 @@
+#include <numeric>
 #include <string>
 
 #include "processing/record_parts.hpp"
@@ -21,11 +22,9 @@ std::string share_text(std::uint64_t part, std::uint64_t whole) {
 }
 
 std::uint64_t first_total(std::span<const line_summary> lines) {
-    std::uint64_t total = 0;
-    for (const line_summary& line : lines) {
-        total += line.first;
-    }
-    return total;
+    return std::accumulate(
+        lines.begin(), lines.end(), std::uint64_t{0},
+        [](std::uint64_t total, const line_summary& line) { return total + line.first; });
 }
 
 // The lines of one channel's block after its summary lines: one a line, then

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <utility>
 
@@ -49,11 +50,13 @@ class channel_drops final : public datagram_source {
 
     std::optional<datagram> next() override { return std::nullopt; }
     std::uint64_t dropped() override {
-        std::uint64_t total = 0;
-        for (const std::size_t index : lines_) {
-            total += source_ != nullptr ? source_->dropped(index) : 0;
+        if (source_ == nullptr) {
+            return 0;
         }
-        return total;
+        return std::accumulate(lines_.begin(), lines_.end(), std::uint64_t{0},
+                               [this](std::uint64_t total, std::size_t index) {
+                                   return total + source_->dropped(index);
+                               });
     }
 
   private:
@@ -218,7 +221,7 @@ void feed_run::add_channel(feed_channel declared) {
     ++channels_open_;
 }
 
-feed_run::line* feed_run::line_of(const datagram& received, feed_datagram_source& source) {
+feed_run::line* feed_run::line_of(const datagram& received, const feed_datagram_source& source) {
     const std::size_t index = received.line_index;
     if (index >= lines_.size()) {
         // Lines are found in order: this is the next one.

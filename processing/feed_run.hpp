@@ -100,7 +100,7 @@ class feed_run {
     void add_channel(feed_channel declared);
     // The datagram's line, adding a channel for a new one; null when it is
     // beyond the most channels or has ended.
-    line* line_of(const datagram& received, feed_datagram_source& source);
+    line* line_of(const datagram& received, const feed_datagram_source& source);
     void on_datagram(const datagram& received, line& on);
     // Datagram time has reached `time_ns`: every channel's arbiter and
     // statistics learn it.

@@ -12,6 +12,7 @@
 #include "md/enum_to_description.hpp"
 #include "processing/interval_statistics.hpp"
 #include "processing/receive_loop.hpp"
+#include "processing/run_publication.hpp"
 #include "processing/stop_request.hpp"
 
 namespace tarn {
@@ -382,27 +383,12 @@ void feed_run::finish(feed_datagram_source& source) {
 void feed_run::publish(std::uint64_t time_ns) {
     for (const auto& each : channels_) {
         published_channel& figures = published_.channels[each->index()];
-        const md::processor& p = each->processor();
-        figures.messages = p.received_;
-        figures.lost = p.lost_;
-        figures.gaps = p.gaps_;
-        figures.resends = p.anomalies_.resends;
-        figures.unknown_messages = p.anomalies_.unknown_messages;
-        figures.short_messages = p.anomalies_.short_messages;
-        figures.has_sequence = p.expected_seq_num_ != 0;
-        figures.last_seq_num = p.expected_seq_num_ - 1;
-        if (const interval_statistics* statistics = each->statistics(); statistics != nullptr) {
-            figures.peak_messages_per_ms = statistics->last_peak_messages();
-            figures.peak_bytes_per_ms = statistics->last_peak_bytes();
-        }
+        fill_channel_figures(figures, each->processor(), each->statistics());
         for (std::size_t i = 0; i < each->lines().size(); ++i) {
             const line& l = *each->lines()[i];
             published_line& out = figures.lines[i];
-            const line_counters& counts = l.framer.counts();
-            out.datagrams = counts.datagrams;
-            out.bytes = counts.bytes;
-            out.datagrams_cut = counts.datagrams_cut;
-            out.socket_drops = source_ != nullptr ? source_->dropped(l.index) : 0;
+            fill_line_figures(out, l.framer.counts(),
+                              source_ != nullptr ? source_->dropped(l.index) : 0);
             out.receive_buffer_bytes = receive_buffer_;
             if (const line_arbiter* arbiter = each->arbiter(); arbiter != nullptr) {
                 const line_figures& of = arbiter->figures_of(i == 0 ? line_id::a : line_id::b);

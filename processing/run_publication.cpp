@@ -8,6 +8,30 @@
 
 namespace tarn {
 
+void fill_channel_figures(published_channel& channel, const md::processor& processor,
+                          const interval_statistics* statistics) noexcept {
+    channel.messages = processor.received_;
+    channel.lost = processor.lost_;
+    channel.gaps = processor.gaps_;
+    channel.resends = processor.anomalies_.resends;
+    channel.unknown_messages = processor.anomalies_.unknown_messages;
+    channel.short_messages = processor.anomalies_.short_messages;
+    channel.has_sequence = processor.expected_seq_num_ != 0;
+    channel.last_seq_num = processor.expected_seq_num_ - 1;
+    if (statistics != nullptr) {
+        channel.peak_messages_per_ms = statistics->last_peak_messages();
+        channel.peak_bytes_per_ms = statistics->last_peak_bytes();
+    }
+}
+
+void fill_line_figures(published_line& line, const line_counters& counted,
+                       std::uint64_t socket_drops) noexcept {
+    line.datagrams = counted.datagrams;
+    line.bytes = counted.bytes;
+    line.datagrams_cut = counted.datagrams_cut;
+    line.socket_drops = socket_drops;
+}
+
 run_publication::run_publication(figures_publisher& publisher, const udp_destination& destination,
                                  std::uint64_t receive_buffer_bytes)
     : publisher_(publisher), destination_(&destination) {
@@ -63,25 +87,8 @@ void run_publication::publish() {
     spdlog::fmt_lib::format_to(std::back_inserter(name), "{}.{}.{}.{}:{}", address[0], address[1],
                                address[2], address[3], destination_->port);
     channel.name.assign(name.data(), name.size());
-    const md::processor& processor = *processor_;
-    channel.messages = processor.received_;
-    channel.lost = processor.lost_;
-    channel.gaps = processor.gaps_;
-    channel.resends = processor.anomalies_.resends;
-    channel.unknown_messages = processor.anomalies_.unknown_messages;
-    channel.short_messages = processor.anomalies_.short_messages;
-    channel.has_sequence = processor.expected_seq_num_ != 0;
-    channel.last_seq_num = processor.expected_seq_num_ - 1;
-    if (statistics_ != nullptr) {
-        channel.peak_messages_per_ms = statistics_->last_peak_messages();
-        channel.peak_bytes_per_ms = statistics_->last_peak_bytes();
-    }
-    published_line& line = channel.lines.front();
-    const line_counters& counted = framer_->counts();
-    line.datagrams = counted.datagrams;
-    line.bytes = counted.bytes;
-    line.datagrams_cut = counted.datagrams_cut;
-    line.socket_drops = source_->dropped();
+    fill_channel_figures(channel, *processor_, statistics_);
+    fill_line_figures(channel.lines.front(), framer_->counts(), source_->dropped());
     publisher_.publish(figures_);
     next_ns_ = now_ns_ + static_cast<std::uint64_t>(publisher_.period().count());
 }

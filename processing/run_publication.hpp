@@ -12,6 +12,14 @@
 
 namespace tarn {
 
+// A channel's running figures from its processor and, when there are
+// interval statistics, its last interval's peaks; and a line's from its
+// counters: what every run publishes of them.
+void fill_channel_figures(published_channel& channel, const md::processor& processor,
+                          const interval_statistics* statistics) noexcept;
+void fill_line_figures(published_line& line, const line_counters& counted,
+                       std::uint64_t socket_drops) noexcept;
+
 // The figures of a run of one channel on one line ("A"), published through a
 // figures_publisher from the run's own thread: when a period of the
 // datagrams' time has passed since the last publishing (a live source wakes

@@ -85,7 +85,8 @@ struct feed_case {
 // X has lines A and B, Y line A only; each ends with the end of the session
 // at 900 ms, X's on line A.
 std::vector<record> run_feed(const std::vector<sent>& datagrams, std::uint32_t x_end,
-                             std::uint32_t y_end, records::form form = records::form::text) {
+                             std::uint32_t y_end, records::form form = records::form::text,
+                             figures_publisher* publisher = nullptr) {
     const testing::log_capture log;
     feed_queue source(3);
     for (const sent& d : datagrams) {
@@ -103,7 +104,7 @@ std::vector<record> run_feed(const std::vector<sent>& datagrams, std::uint32_t x
             return made;
         },
         settings);
-    run.receive(source);
+    run.receive(source, nullptr, publisher);
     run.summarise();
     std::vector<record> written;
     for (const record& r : log.records()) {
@@ -199,6 +200,38 @@ TEST(feed_run, json_records_name_channel_and_line_and_the_summary_holds_each_cha
                            R"("missed":0,"duplicates":0,"socket_drops":0}},"race":null})"),
               std::string::npos)
         << summary;
+}
+
+// Keeps the last figures published.
+struct last_figures final : figures_publisher {
+    void publish(const published_figures& figures) override { last = figures; }
+    published_figures last;
+};
+
+TEST(feed_run, publishes_each_channel_and_line) {
+    last_figures published;
+    run_feed({{0, orders({1}), 1 * ms},
+              {1, orders({1}), 2 * ms},
+              {0, orders({2, 4}), 3 * ms},
+              {1, orders({2, 3, 4}), 4 * ms},
+              {2, orders({1, 3}), 5 * ms}},
+             5, 4, records::form::text, &published);
+    ASSERT_EQ(published.last.channels.size(), 2U);
+    const published_channel& x = published.last.channels[0];
+    const published_channel& y = published.last.channels[1];
+    EXPECT_EQ(x.name, "X");
+    EXPECT_EQ(x.messages, 5U);
+    EXPECT_EQ(x.last_seq_num, 5U);
+    ASSERT_EQ(x.lines.size(), 2U);
+    EXPECT_EQ(x.lines[0].name, "A");
+    EXPECT_EQ(x.lines[0].datagrams, 3U);
+    EXPECT_EQ(x.lines[0].missed, 1U);
+    EXPECT_EQ(x.lines[1].duplicates, 3U);
+    EXPECT_EQ(x.lines[1].bytes, 4U * 72);
+    EXPECT_EQ(y.messages, 3U);
+    EXPECT_EQ(y.lost, 1U);
+    EXPECT_EQ(y.gaps, 1U);
+    ASSERT_EQ(y.lines.size(), 1U);
 }
 
 }  // namespace

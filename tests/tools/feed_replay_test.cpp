@@ -15,6 +15,7 @@
 
 #include "capture/capture_reader.hpp"
 #include "md/header.hpp"
+#include "multicast.hpp"
 #include "process.hpp"
 
 namespace tarn {
@@ -61,7 +62,10 @@ std::uint64_t missed(const numbers& own, const numbers& other) {
 // The figures of each channel in the JSON summary of `log`: after
 // arbitration a channel loses exactly the numbers neither line carried, and
 // each line misses exactly those the other filled.
-void check_figures(const std::string& log, const std::map<std::string, numbers>& carried) {
+// Live, which line's batch the loop reads first shifts a miss or two between
+// the lines: there the misses are checked within `slack`.
+void check_figures(const std::string& log, const std::map<std::string, numbers>& carried,
+                   std::uint64_t slack = 0) {
     const std::map<std::string, std::array<std::string, 2>> channels{
         {"C0", {"239.9.0.10:5000", "239.9.0.11:5000"}},
         {"C1", {"239.9.0.12:5001", "239.9.0.13:5001"}}};
@@ -81,8 +85,8 @@ void check_figures(const std::string& log, const std::map<std::string, numbers>&
         EXPECT_EQ(std::stoull(found[1]), either.size()) << name;
         EXPECT_EQ(std::stoull(found[2]), lost) << name;
         EXPECT_EQ(std::stoull(found[3]) + std::stoull(found[5]), either.size()) << name;
-        EXPECT_EQ(std::stoull(found[4]), missed(a, b)) << name;
-        EXPECT_EQ(std::stoull(found[6]), missed(b, a)) << name;
+        EXPECT_NEAR(std::stoull(found[4]), missed(a, b), slack) << name;
+        EXPECT_NEAR(std::stoull(found[6]), missed(b, a), slack) << name;
         // A hole on both lines is an error record naming the channel.
         EXPECT_EQ(lost != 0,
                   log.find(R"("event":"gap","channel":")" + name + "\"") != std::string::npos)
@@ -115,11 +119,12 @@ TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLostLiveAndOffline) {
                                              "5000"});
     ASSERT_EQ(synth.status, 0) << synth.err;
     const auto carried = carried_by_destination(capture_path);
-    testing::background_process dump({MD_DUMP_BINARY, "--interface", "lo", "--add-channel",
-                                      "C0=239.9.0.10:5000,239.9.0.11:5000", "--add-channel",
-                                      "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json",
-                                      "--receive-buffer", "8M", "--log", log_path});
-    std::this_thread::sleep_for(300ms);
+    testing::background_process dump(
+        {MD_DUMP_BINARY, "--interface", "lo", "--add-channel", "C0=239.9.0.10:5000,239.9.0.11:5000",
+         "--add-channel", "C1=239.9.0.12:5001,239.9.0.13:5001", "--check-seq", "--json",
+         "--receive-buffer", "8M", "--arbitration-window", "2", "--log", log_path});
+    // The lines are joined in order: the last one joined means all are.
+    ASSERT_TRUE(testing::wait_for_membership("239.9.0.13", 10s));
     const auto replay =
         testing::run_process({MD_REPLAY_BINARY, "--capture", capture_path, "--interface", "lo",
                               "--keep-destinations", "--speed", "4"});
@@ -127,7 +132,9 @@ TEST(FeedReplay, ArbitrationLosesExactlyWhatBothLinesLostLiveAndOffline) {
     // Every channel ends at its end of the session: md_dump ends by itself.
     const auto ended = dump.wait(20s);
     ASSERT_EQ(ended.status, 0) << ended.err;
-    check_figures(testing::read_file(log_path), carried);
+    // A window of seconds: a line's datagram held up by a busy machine still
+    // fills its hole.
+    check_figures(testing::read_file(log_path), carried, 2);
     // The capture read offline gives the same figures, on capture time.
     const auto offline =
         testing::run_process({MD_DUMP_BINARY, "--read-capture", capture_path, "--add-channel",

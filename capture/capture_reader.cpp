@@ -16,7 +16,7 @@ namespace {
 
 // libpcap reads through the C library's buffer of a few kilobytes; this one
 // takes a capture in far fewer system calls.
-constexpr std::size_t file_buffer_size = std::size_t{1} << 20U;
+constexpr std::size_t read_buffer_size = std::size_t{1} << 20U;
 
 // The magic numbers that start a file, as its first four bytes in either
 // byte order: pcap with nanosecond stamps, and pcapng; every other pcap
@@ -31,7 +31,7 @@ bool stamps_nanoseconds(const std::array<std::uint8_t, 4>& magic) {
 }  // namespace
 
 capture_reader::capture_reader(const std::string& path)
-    : name_(path == "-" ? "standard input" : path), buffer_(file_buffer_size) {
+    : name_(path == "-" ? "standard input" : path), buffer_(read_buffer_size) {
     // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): libpcap owns it from here
     std::FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
     if (file == nullptr) {

@@ -11,7 +11,7 @@ namespace tarn::capture {
 namespace {
 
 // Few system calls even for a fast feed, little lost if the process is killed.
-constexpr std::size_t file_buffer_size = std::size_t{256} << 10U;
+constexpr std::size_t write_buffer_size = std::size_t{256} << 10U;
 
 }  // namespace
 
@@ -34,7 +34,7 @@ capture_writer::capture_writer(const std::string& path, const capture_format& fo
             throw std::runtime_error("cannot write " + path + ": " +
                                      std::generic_category().message(errno));
         }
-        buffer_.resize(file_buffer_size);
+        buffer_.resize(write_buffer_size);
         static_cast<void>(std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size()));
         dumper_.reset(pcap_dump_fopen(handle_.get(), file));
         if (!dumper_) {

@@ -6,11 +6,6 @@
 
 namespace tarn::capture {
 
-std::string text_of(const udp_destination& destination) {
-    const auto& a = destination.address;
-    return spdlog::fmt_lib::format("{}.{}.{}.{}:{}", a[0], a[1], a[2], a[3], destination.port);
-}
-
 void destination_tally::count(const udp_destination& to) {
     const auto known = listed_.find(to);
     if (known != listed_.end()) {

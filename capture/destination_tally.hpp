@@ -11,9 +11,6 @@
 
 namespace tarn::capture {
 
-// "239.1.1.1:5000".
-std::string text_of(const udp_destination& destination);
-
 // Datagrams counted by destination, for the list a failure gives so the user
 // can choose: a capture of endless distinct destinations is counted, not
 // listed, past the first `listed_destinations`.

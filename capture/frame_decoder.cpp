@@ -1,5 +1,7 @@
 #include "capture/frame_decoder.hpp"
 
+#include "capture/frame_numbers.hpp"
+
 #include <pcap/dlt.h>
 
 #include <algorithm>
@@ -8,10 +10,8 @@ namespace tarn::capture {
 
 namespace {
 
-constexpr std::uint16_t ethertype_ipv4 = 0x0800;
 constexpr std::uint16_t ethertype_vlan = 0x8100;
 constexpr std::uint16_t ethertype_qinq = 0x88A8;
-constexpr std::uint8_t protocol_udp = 17;
 constexpr std::uint32_t bsd_af_inet = 2;
 
 std::uint16_t load_u16(std::span<const std::uint8_t> bytes, std::size_t at) {

@@ -1,5 +1,7 @@
 #include "capture/udp_frame.hpp"
 
+#include "capture/frame_numbers.hpp"
+
 #include <arpa/inet.h>
 
 #include <algorithm>
@@ -12,8 +14,6 @@ namespace tarn::capture {
 namespace {
 
 constexpr std::size_t min_ethernet_frame = 60;  // without the frame check sequence
-constexpr std::uint16_t ethertype_ipv4 = 0x0800;
-constexpr std::uint8_t protocol_udp = 17;
 
 // Appends big-endian values: every field of these headers is in network order.
 class frame_writer {

@@ -31,11 +31,6 @@ bool name_character(char c) {
            c == '.' || c == '-';
 }
 
-std::string text_of(const udp_destination& line) {
-    return fmt::format("{}.{}.{}.{}:{}", line.address[0], line.address[1], line.address[2],
-                       line.address[3], line.port);
-}
-
 // The port's decimal digits, as the command line's own port option reads them.
 std::optional<std::uint16_t> decimal_port(const std::string& text) {
     boost::any parsed;

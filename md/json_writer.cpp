@@ -40,7 +40,6 @@ constexpr std::string_view ns_opening = R"({"ns":)";
 constexpr std::string_view utc_middle = R"(,"utc":")";
 constexpr std::string_view value_opening = R"({"value":)";
 constexpr std::string_view name_middle = R"(,"name":)";
-constexpr std::uint64_t nanoseconds_per_second = 1'000'000'000;
 
 constexpr std::size_t timestamp_json_room =
     ns_opening.size() + integer_room + utc_middle.size() + calendar_room + 2;
@@ -57,9 +56,7 @@ char* write_timestamp_json(char* at, std::uint64_t nanoseconds_since_epoch) {
     at = std::copy(ns_opening.begin(), ns_opening.end(), at);
     at = write_decimal(at, nanoseconds_since_epoch);
     at = std::copy(utc_middle.begin(), utc_middle.end(), at);
-    at = write_calendar(
-        at, nanoseconds_since_epoch / nanoseconds_per_second,
-        static_cast<std::uint32_t>(nanoseconds_since_epoch % nanoseconds_per_second));
+    at = write_calendar(at, nanoseconds_since_epoch);
     *at++ = '"';
     *at++ = '}';
     return at;

@@ -109,6 +109,12 @@ char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds)
     return at + 9;
 }
 
+char* write_calendar(char* at, std::uint64_t nanoseconds_since_epoch) {
+    return write_calendar(
+        at, nanoseconds_since_epoch / nanoseconds_per_second,
+        static_cast<std::uint32_t>(nanoseconds_since_epoch % nanoseconds_per_second));
+}
+
 text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint32_t nanoseconds) {
     out.commit(write_calendar(out.reserve(calendar_room), seconds, nanoseconds));
     return out;
@@ -117,9 +123,7 @@ text_stream& write_timestamp(text_stream& out, std::uint64_t seconds, std::uint3
 char* write_timestamp_value(char* at, std::uint64_t nanoseconds_since_epoch) {
     at = write_decimal(at, nanoseconds_since_epoch);
     *at++ = '(';
-    at = write_calendar(
-        at, nanoseconds_since_epoch / nanoseconds_per_second,
-        static_cast<std::uint32_t>(nanoseconds_since_epoch % nanoseconds_per_second));
+    at = write_calendar(at, nanoseconds_since_epoch);
     *at++ = ')';
     return at;
 }

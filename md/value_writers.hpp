@@ -63,6 +63,9 @@ inline constexpr std::size_t timestamp_value_room = integer_room + 1 + calendar_
 // characters; returns the end.
 char* write_calendar(char* at, std::uint64_t seconds, std::uint32_t nanoseconds);
 
+// The same for a time given as nanoseconds since the epoch.
+char* write_calendar(char* at, std::uint64_t nanoseconds_since_epoch);
+
 // A text(N) field: every byte, 0x20 to 0x80 as itself and any other as ".".
 text_stream& write_text(text_stream& out, const char* bytes, std::size_t size);
 

@@ -1,24 +1,12 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
-#include <tuple>
 
 #include "processing/datagram_source.hpp"
+#include "processing/udp_destination.hpp"
 
 namespace tarn {
-
-// Where a datagram went: an IPv4 address as on the wire, and a UDP port.
-struct udp_destination {
-    std::array<std::uint8_t, 4> address{};
-    std::uint16_t port = 0;
-
-    friend bool operator==(const udp_destination&, const udp_destination&) = default;
-    friend bool operator<(const udp_destination& a, const udp_destination& b) {
-        return std::tie(a.address, a.port) < std::tie(b.address, b.port);
-    }
-};
 
 // Keeps a copy of the datagrams a run receives: a capture being written.
 class datagram_recorder {

@@ -37,40 +37,35 @@ std::string_view cause_text(loss_cause cause) {
     return "lost";
 }
 
-std::string text_of(const udp_destination& destination) {
-    const auto& a = destination.address;
-    return spdlog::fmt_lib::format("{}.{}.{}.{}:{}", a[0], a[1], a[2], a[3], destination.port);
-}
-
-// The socket drops of one channel's lines, for its interval statistics,
-// which ask a source for them.
-class channel_drops final : public datagram_source {
-  public:
-    void watch(feed_datagram_source* source) noexcept { source_ = source; }
-    void add_line(std::size_t index) { lines_.push_back(index); }
-
-    std::optional<datagram> next() override { return std::nullopt; }
-    std::uint64_t dropped() override {
-        if (source_ == nullptr) {
-            return 0;
-        }
-        return std::accumulate(lines_.begin(), lines_.end(), std::uint64_t{0},
-                               [this](std::uint64_t total, std::size_t index) {
-                                   return total + source_->dropped(index);
-                               });
-    }
-
-  private:
-    feed_datagram_source* source_ = nullptr;
-    std::vector<std::size_t> lines_;
-};
-
 }  // namespace
 
 // One channel: its processor and, with two lines, their arbiter, whose
 // events reach the processor and the records here.
 class feed_run::channel final : public arbiter_sink {
   public:
+    // The socket drops of one channel's lines, for its interval statistics,
+    // which ask a source for them.
+    class channel_drops final : public datagram_source {
+      public:
+        void watch(feed_datagram_source* source) noexcept { source_ = source; }
+        void add_line(std::size_t index) { lines_.push_back(index); }
+
+        std::optional<datagram> next() override { return std::nullopt; }
+        std::uint64_t dropped() override {
+            if (source_ == nullptr) {
+                return 0;
+            }
+            return std::accumulate(lines_.begin(), lines_.end(), std::uint64_t{0},
+                                   [this](std::uint64_t total, std::size_t index) {
+                                       return total + source_->dropped(index);
+                                   });
+        }
+
+      private:
+        feed_datagram_source* source_ = nullptr;
+        std::vector<std::size_t> lines_;
+    };
+
     channel(std::string name, std::unique_ptr<md::processor> made, std::size_t line_count,
             const feed_settings& settings, std::size_t index)
         : name_(std::move(name)),

@@ -1,8 +1,6 @@
 #include "processing/run_publication.hpp"
 
-#include <spdlog/common.h>
-
-#include <iterator>
+#include <array>
 
 #include "processing/system_time.hpp"
 
@@ -36,7 +34,7 @@ run_publication::run_publication(figures_publisher& publisher, const udp_destina
                                  std::uint64_t receive_buffer_bytes)
     : publisher_(publisher), destination_(&destination) {
     published_channel& channel = figures_.channels.emplace_back();
-    channel.name.reserve(sizeof "255.255.255.255:65535");
+    channel.name.reserve(destination_text_room);
     published_line& line = channel.lines.emplace_back();
     line.name = "A";
     line.receive_buffer_bytes = receive_buffer_bytes;
@@ -82,11 +80,8 @@ void run_publication::finish() { publish(); }
 void run_publication::publish() {
     published_channel& channel = figures_.channels.front();
     // GROUP:PORT, written over the name's reserved room.
-    spdlog::memory_buf_t name;
-    const auto& address = destination_->address;
-    spdlog::fmt_lib::format_to(std::back_inserter(name), "{}.{}.{}.{}:{}", address[0], address[1],
-                               address[2], address[3], destination_->port);
-    channel.name.assign(name.data(), name.size());
+    std::array<char, destination_text_room> name{};
+    channel.name.assign(name.data(), write_text(name.data(), *destination_));
     fill_channel_figures(channel, *processor_, statistics_);
     fill_line_figures(channel.lines.front(), framer_->counts(), source_->dropped());
     publisher_.publish(figures_);

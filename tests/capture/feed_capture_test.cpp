@@ -17,7 +17,7 @@
 namespace tarn {
 namespace {
 
-constexpr std::uint64_t first_time = 1'772'438'400'000'000'000ULL;
+constexpr std::uint64_t feed_start = 1'772'438'400'000'000'000ULL;
 const udp_destination a{{239, 1, 1, 1}, 5000};
 const udp_destination b{{239, 1, 1, 1}, 5001};
 const udp_destination c{{239, 2, 2, 2}, 5000};
@@ -26,16 +26,16 @@ const udp_destination c{{239, 2, 2, 2}, 5000};
 std::string capture_of(const std::vector<std::pair<udp_destination, std::string>>& datagrams) {
     std::vector<testing::captured> frames;
     for (const auto& [to, payload] : datagrams) {
-        const std::string group = capture::text_of(to).substr(0, capture::text_of(to).find(':'));
+        const std::string group = text_of(to).substr(0, text_of(to).find(':'));
         frames.push_back(
-            {first_time + frames.size() * 1000, testing::frame_to(group, to.port, payload)});
+            {feed_start + frames.size() * 1000, testing::frame_to(group, to.port, payload)});
         frames.back().bytes[14 + 6] = payload == "piece" ? 0x20 : 0x00;  // more fragments follow
     }
     return testing::pcap_file(testing::link_ethernet, frames);
 }
 
 // Datagrams to A, B and C, and a fragment to the groups of A and C each.
-const std::string three_destinations =
+const std::string three_destination_capture =
     capture_of({{a, "a1"}, {c, "c1"}, {b, "b1"}, {a, "piece"}, {a, "a2"}, {c, "c2"}, {c, "piece"}});
 
 // A reader of a capture file holding `bytes`, removed once open.
@@ -72,15 +72,15 @@ TEST(FeedCapture, DeclaredLinesAndEveryDestination) {
         {{}, true, {{0, "a1"}, {1, "c1"}, {2, "b1"}, {0, "a2"}, {1, "c2"}}, {a, c, b}, 0, 2},
     };
     for (const auto& row : rows) {
-        const auto reader = reader_of(three_destinations);
+        const auto reader = reader_of(three_destination_capture);
         capture::feed_capture_source source(*reader, row.declared, row.every);
-        EXPECT_EQ(source.next()->time_ns, first_time);
+        EXPECT_EQ(source.next()->time_ns, feed_start);
         EXPECT_EQ(source.next()->sender, (capture::ipv4_address{192, 0, 2, 1}));
         EXPECT_EQ(drain(source), taken(row.expected.begin() + 2, row.expected.end()));
         for (std::size_t i = 0; i < row.lines.size(); ++i) {
             EXPECT_EQ(source.destination(i), row.lines[i]);
         }
-        const std::size_t size = three_destinations.size();  // read to its end: the progress
+        const std::size_t size = three_destination_capture.size();  // read to its end: the progress
         EXPECT_EQ(std::tuple(source.line_count(), source.elsewhere(), source.beyond_limit(),
                              source.fragments(), reader->size(), reader->position()),
                   std::tuple(row.lines.size(), row.elsewhere, 0U, row.fragments, size, size));
@@ -108,12 +108,13 @@ TEST(FeedCapture, NoDatagramToAnyLine) {
     const std::vector<udp_destination> elsewhere{{a.address, 9}}, none;
     for (const auto& [file, declared, error] :
          std::vector<std::tuple<std::string, std::vector<udp_destination>, std::string>>{
-             {three_destinations, elsewhere,
+             {three_destination_capture, elsewhere,
               "holds no UDP datagram to a declared channel whole (1 IP fragments and 0 frames cut "
               "short by the capture are not read); it holds:\n  239.1.1.1:5000 2 datagrams\n"
               "  239.2.2.2:5000 2 datagrams\n  239.1.1.1:5001 1 datagrams"},
              {capture_of({}), none, "holds no UDP datagram"},
-             {three_destinations.substr(0, three_destinations.size() - 10), elsewhere, ""}}) {
+             {three_destination_capture.substr(0, three_destination_capture.size() - 10), elsewhere,
+              ""}}) {
         const auto reader = reader_of(file);
         capture::feed_capture_source source(*reader, declared, declared.empty());
         std::string thrown;

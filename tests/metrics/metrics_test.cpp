@@ -18,6 +18,7 @@
 #include "process.hpp"
 #include "processing/receive_loop.hpp"
 #include "processing/run_publication.hpp"
+#include "time_units.hpp"
 
 namespace tarn {
 namespace {
@@ -25,7 +26,8 @@ namespace {
 using testing::bytes_of;
 using testing::order_add;
 
-constexpr std::uint64_t us = 1'000, ms = 1'000'000;
+using testing::ms;
+using testing::us;
 constexpr std::uint64_t t0 = 1'700'000'000'000'000'000ULL;
 
 std::string sent_at(std::uint32_t seq, std::uint64_t at) {

@@ -11,6 +11,7 @@
 #include "log_capture.hpp"
 #include "messages.hpp"
 #include "processing/feed_run.hpp"
+#include "time_units.hpp"
 
 namespace tarn {
 namespace {
@@ -22,7 +23,7 @@ using testing::order_add;
 using testing::record;
 using testing::warn;
 
-constexpr std::uint64_t ms = 1'000'000;
+using testing::ms;
 
 // Datagrams of tagged lines from memory; running dry is a test error.
 class feed_queue final : public feed_datagram_source {

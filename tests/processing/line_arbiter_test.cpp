@@ -65,7 +65,7 @@ class event_log final : public arbiter_sink {
 // Runs copies through an arbiter, then finishes it: "A3@10" is line A's
 // copy of 3 at 10 µs, "-@20" only lets the time pass. The arbiter advances
 // to each entry's time first.
-std::string run(line_arbiter& arbiter, const char* copies) {
+std::string arbitrate(line_arbiter& arbiter, const char* copies) {
     event_log log;
     std::istringstream in(copies);
     for (std::string entry; in >> entry;) {
@@ -143,7 +143,7 @@ const std::vector<row> rows = {
 TEST(LineArbiter, Rows) {
     for (const row& r : rows) {
         line_arbiter arbiter(r.config);
-        EXPECT_EQ(run(arbiter, r.copies), r.events) << r.name;
+        EXPECT_EQ(arbitrate(arbiter, r.copies), r.events) << r.name;
         EXPECT_EQ(text_of(arbiter), r.figures) << r.name;
     }
 }
@@ -152,7 +152,7 @@ TEST(LineArbiter, Rows) {
 // and +2 µs (A's held 6 against B's); 5 had B's copy only, 7 A's only.
 TEST(LineArbiter, LineRace) {
     line_arbiter arbiter(small_store);
-    run(arbiter, "A1@0 B1@5 A2@10 B2@17 B3@20 A3@23 A4@30 B4@39 A6@40 B5@41 B6@42 B7@50");
+    arbitrate(arbiter, "A1@0 B1@5 A2@10 B2@17 B3@20 A3@23 A4@30 B4@39 A6@40 B5@41 B6@42 B7@50");
     const latency_histogram& race = arbiter.race();
     EXPECT_EQ(race.count(), 5U);
     EXPECT_EQ(race.min(), -3000);

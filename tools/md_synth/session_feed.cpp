@@ -9,7 +9,6 @@ namespace tarn::synth {
 namespace {
 
 constexpr std::uint64_t microsecond = 1'000;
-constexpr std::uint64_t millisecond = 1'000'000;
 // Without data for this long, the line carries a heartbeat.
 constexpr std::uint64_t heartbeat_interval = 50 * millisecond;
 // How many of the latest messages a resend may repeat.

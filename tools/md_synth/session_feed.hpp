@@ -12,6 +12,9 @@
 
 namespace tarn::synth {
 
+// Times in the session are nanoseconds since the epoch.
+inline constexpr std::uint64_t millisecond = 1'000'000;
+
 struct feed_settings {
     std::uint64_t start_ns = 0;  // the time of the first message
     std::size_t datagram_size = 1400;

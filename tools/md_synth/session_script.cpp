@@ -14,8 +14,6 @@ namespace tarn::synth {
 
 namespace {
 
-constexpr std::uint64_t millisecond = 1'000'000;
-
 // Messages after the closing auctions: the closing index value, two index
 // summaries, a position report, the end of the test scenario and of the session.
 constexpr std::uint64_t end_of_day_messages = 6;

@@ -13,9 +13,21 @@
 #include "app/logging.hpp"
 #include "app/record_formatter.hpp"
 #include "bench/allocation_count.hpp"
+#include "md/catalogue.hpp"
+#include "md/header.hpp"
 #include "processing/logger.hpp"
 
 namespace tarn::bench {
+
+std::vector<printable> printables_of(const std::vector<std::string_view>& messages) {
+    std::vector<printable> result;
+    result.reserve(messages.size());
+    for (const std::string_view message : messages) {
+        const md::byte_view bytes(message.data(), message.size());
+        result.push_back({bytes, md::find_layout(bytes.load<md::MsgType>(md::msg_type_offset))});
+    }
+    return result;
+}
 
 namespace {
 

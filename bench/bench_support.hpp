@@ -9,6 +9,8 @@
 #include <string>
 
 #include "bench/session.hpp"
+#include "md/byte_view.hpp"
+#include "md/layout.hpp"
 #include "processing/receive_loop.hpp"
 #include "processing/records.hpp"
 
@@ -29,6 +31,15 @@ class memory_source final : public datagram_source {
     std::size_t next_ = 0;
     std::array<char, receive_buffer_size> buffer_{};
 };
+
+// A message and the layout it is printed by; null for a heartbeat, which
+// shows its header only.
+struct printable {
+    md::byte_view bytes;
+    const md::layout* body;
+};
+
+std::vector<printable> printables_of(const std::vector<std::string_view>& messages);
 
 // Where the benchmarked records go.
 enum class log_target {

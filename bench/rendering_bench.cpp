@@ -19,25 +19,6 @@ namespace tarn::bench {
 
 namespace {
 
-md::byte_view view_of(std::string_view message) { return {message.data(), message.size()}; }
-
-// A message and the layout it is printed by; null for a heartbeat, which
-// shows its header only.
-struct printable {
-    md::byte_view bytes;
-    const md::layout* body;
-};
-
-std::vector<printable> printables_of(const std::vector<std::string_view>& messages) {
-    std::vector<printable> result;
-    result.reserve(messages.size());
-    for (const std::string_view message : messages) {
-        const md::byte_view bytes = view_of(message);
-        result.push_back({bytes, md::find_layout(bytes.load<md::MsgType>(md::msg_type_offset))});
-    }
-    return result;
-}
-
 // Renders one message per iteration, cycling through `messages`.
 void render_all(benchmark::State& state, const std::vector<printable>& messages) {
     auto& out = md::message_text();
@@ -63,7 +44,7 @@ void header_text(benchmark::State& state) {
     std::size_t next = 0;
     const allocation_meter allocations;
     for ([[maybe_unused]] const auto& _ : state) {
-        const md::byte_view message = view_of(messages[next]);
+        const md::byte_view message(messages[next].data(), messages[next].size());
         next = next + 1 == messages.size() ? 0 : next + 1;
         out.clear();
         md::write_header(out, message);

@@ -23,21 +23,8 @@ namespace tarn::bench {
 
 namespace {
 
-struct printable {
-    md::byte_view bytes;
-    const md::layout* body;  // null for a heartbeat: its header only
-};
-
 const std::vector<printable>& mixed_printables() {
-    static const std::vector<printable> messages = [] {
-        std::vector<printable> result;
-        for (const std::string_view message : bench_session().messages()) {
-            const md::byte_view bytes(message.data(), message.size());
-            result.push_back(
-                {bytes, md::find_layout(bytes.load<md::MsgType>(md::msg_type_offset))});
-        }
-        return result;
-    }();
+    static const std::vector<printable> messages = printables_of(bench_session().messages());
     return messages;
 }
 

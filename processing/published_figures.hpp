@@ -1,13 +1,29 @@
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "processing/latency_histogram.hpp"
-
 namespace tarn {
+
+// The upper bounds of the latency buckets published, in nanoseconds: from
+// 10 us, where a host's own receive path lies, to 1 s, beyond which a feed
+// is broken rather than slow.
+inline constexpr std::array<std::int64_t, 16> latency_bounds_ns{
+    10'000,      25'000,      50'000,      100'000,      250'000,    500'000,
+    1'000'000,   2'500'000,   5'000'000,   10'000'000,   25'000'000, 50'000'000,
+    100'000'000, 250'000'000, 500'000'000, 1'000'000'000};
+
+// A channel's latencies since the start, counted at those bounds: a few
+// numbers where the run's own histogram holds thousands, so publishing and
+// a scrape copy little.
+struct published_latency {
+    std::array<std::uint64_t, latency_bounds_ns.size()> at_most{};  // by bound, cumulative
+    std::uint64_t count = 0;
+    double sum_ns = 0;
+};
 
 // The figures of one line of a channel, as a run publishes them: running
 // totals since the start, and the receive buffer its socket was granted.
@@ -39,7 +55,7 @@ struct published_channel {
     // in one aligned 1 ms window.
     std::uint64_t peak_messages_per_ms = 0;
     std::uint64_t peak_bytes_per_ms = 0;
-    latency_histogram latency;  // every message's since the start
+    published_latency latency;  // every message's since the start
     std::vector<published_line> lines;
 };
 

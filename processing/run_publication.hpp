@@ -6,6 +6,7 @@
 #include "processing/datagram_recorder.hpp"
 #include "processing/datagram_source.hpp"
 #include "processing/interval_statistics.hpp"
+#include "processing/latency_histogram.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/published_figures.hpp"
 #include "processing/receive_loop.hpp"
@@ -17,6 +18,8 @@ namespace tarn {
 // counters: what every run publishes of them.
 void fill_channel_figures(published_channel& channel, const md::processor& processor,
                           const interval_statistics* statistics) noexcept;
+// Latencies counted at the published bounds.
+void fill_latency_figures(published_latency& published, const latency_histogram& latency) noexcept;
 void fill_line_figures(published_line& line, const line_counters& counted,
                        std::uint64_t socket_drops) noexcept;
 
@@ -73,6 +76,7 @@ class run_publication {
     std::uint64_t now_ns_ = 0;                    // of the current datagram
     std::optional<std::uint64_t> first_sent_ns_;  // of the current datagram's first message
     std::uint64_t messages_before_ = 0;           // the processor's count before it
+    latency_histogram latency_;                   // every message's since the start
 };
 
 }  // namespace tarn

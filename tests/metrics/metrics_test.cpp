@@ -78,7 +78,7 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
             "{} {} {} {} {} {} {} {} {} {} | {} {} {} {} {} {} {}", c.name, c.messages, c.lost,
             c.gaps, c.resends, c.short_messages, c.unknown_messages, c.has_sequence, c.last_seq_num,
             c.last_message_time_ns - t0, l.name, l.datagrams, l.bytes, l.datagrams_cut,
-            l.socket_drops, l.receive_buffer_bytes, c.latency.count());
+            l.socket_drops, l.receive_buffer_bytes, c.latency.count);
     };
     ASSERT_EQ(publisher.published.size(), 3U);
     EXPECT_EQ(numbers(publisher.published[1]),
@@ -88,11 +88,12 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
               "239.1.1.1:5000 62 1 1 1 1 0 true 62 140000000 | A 5 " + bytes + " 1 5 212992 62");
     // 20 us twice, 30 us, 70.03 ms for 4 (sent 50 ms - 30 us) and the two
     // after it, 1 ms for the 56 messages the cut datagram kept.
-    const latency_histogram& latency = publisher.published[2].channels[0].latency;
-    EXPECT_EQ(latency.count_below_bucket_of(100 * us), 3U);
-    EXPECT_EQ(latency.count_below_bucket_of(2 * ms), 59U);
-    EXPECT_EQ(latency.count_below_bucket_of(70 * ms), 59U);
-    EXPECT_EQ(latency.count_below_bucket_of(100 * ms), 62U);
+    // Counted at the bounds of 100 us, 2.5 ms, 50 ms and 100 ms.
+    const auto& at_most = publisher.published[2].channels[0].latency.at_most;
+    EXPECT_EQ(at_most[3], 3U);
+    EXPECT_EQ(at_most[7], 59U);
+    EXPECT_EQ(at_most[11], 59U);
+    EXPECT_EQ(at_most[12], 62U);
 }
 
 // One channel on two lines, published and scraped: every sample as a
@@ -103,10 +104,12 @@ TEST(MetricFamilies, TextOfAScrape) {
     // Messages, lost, gaps, resends, unknown, short, a number (0), its time, peaks.
     channel = {"239.1.1.1:5000", 120, 3, 2, 1, 4, 5, true, 0, t0 + 500 * ms, 7, 900, {}, {}};
     channel.lines = {{"A", 40, 5000, 1, 2, 0, 6, 212'992}, {"B", 38, 4900, 0, 0, 3, 0, 0}};
-    channel.latency.record(5 * us, 3);
-    channel.latency.record(3 * ms, 2);
-    channel.latency.record(-2 * static_cast<std::int64_t>(ms));
-    channel.latency.record(2'000 * ms);
+    latency_histogram latency;
+    latency.record(5 * us, 3);
+    latency.record(3 * ms, 2);
+    latency.record(-2 * static_cast<std::int64_t>(ms));
+    latency.record(2'000 * ms);
+    fill_latency_figures(channel.latency, latency);
     metrics::latest_figures latest({"9.9.9", "abc"});
     latest.publish(figures);
     const std::string text = prometheus::TextSerializer().Serialize(latest.Collect());

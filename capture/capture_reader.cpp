@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "capture/peeked_stream.hpp"
+#include "processing/stop_request.hpp"
 
 namespace tarn::capture {
 
@@ -85,6 +86,17 @@ void capture_reader::check_opened(const char* error) {
     }
     format_.link_type = link_type;
     format_.snapshot_length = pcap_snapshot(handle_.get());
+}
+
+std::optional<captured_frame> capture_reader::next_or_damage(std::string& damage) {
+    try {
+        return next();
+    } catch (const capture_damaged& e) {
+        if (!stop_requested()) {
+            damage = e.what();
+        }
+        return std::nullopt;
+    }
 }
 
 std::optional<captured_frame> capture_reader::next() {

@@ -50,6 +50,10 @@ class capture_reader {
 
     // The next frame, or nothing at the end of the file.
     std::optional<captured_frame> next();
+    // The same, or nothing at damage too, its text then in `damage` unless a
+    // stop signal interrupted the read: from a pipe, that is the end the
+    // user asked for.
+    std::optional<captured_frame> next_or_damage(std::string& damage);
 
     // Frames read so far.
     std::uint64_t frames() const { return frames_; }

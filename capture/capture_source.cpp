@@ -5,8 +5,6 @@
 #include <stdexcept>
 #include <utility>
 
-#include "processing/stop_request.hpp"
-
 namespace tarn::capture {
 
 namespace {
@@ -27,19 +25,6 @@ std::string selection_text(const destination_selection& selection) {
 capture_source::capture_source(capture_reader& reader, const destination_selection& selection)
     : reader_(reader), selection_(selection) {}
 
-std::optional<captured_frame> capture_source::read() {
-    try {
-        return reader_.next();
-    } catch (const capture_damaged& e) {
-        // A stop signal interrupts a read from a pipe: that is the end the
-        // user asked for, not damage.
-        if (!stop_requested()) {
-            damage_ = e.what();
-        }
-        return std::nullopt;
-    }
-}
-
 bool capture_source::counted_as_unreadable(const decoded_frame& content) {
     if (content.verdict == frame_verdict::udp) {
         return false;
@@ -54,7 +39,7 @@ bool capture_source::counted_as_unreadable(const decoded_frame& content) {
 
 std::optional<datagram> capture_source::next() {
     for (;;) {
-        const std::optional<captured_frame> frame = read();
+        const std::optional<captured_frame> frame = reader_.next_or_damage(damage_);
         if (!frame) {
             if (selected_ == 0 && damage_.empty()) {
                 fail_with_destinations(selection_.group || selection_.port
@@ -94,7 +79,7 @@ std::optional<datagram> capture_source::next() {
 
 void capture_source::count_rest_and_fail(const udp_destination& second) {
     elsewhere_.count(second);
-    while (const std::optional<captured_frame> frame = read()) {
+    while (const std::optional<captured_frame> frame = reader_.next_or_damage(damage_)) {
         const decoded_frame& content = frame->content;
         if (counted_as_unreadable(content)) {
             continue;

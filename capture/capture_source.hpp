@@ -43,8 +43,6 @@ class capture_source final : public datagram_source {
     const std::string& damage() const { return damage_; }
 
   private:
-    // The next frame, or nothing at the end or at damage.
-    std::optional<captured_frame> read();
     // False for a frame that carries no whole UDP datagram.
     bool counted_as_unreadable(const decoded_frame& content);
     // Two selected streams can only be told apart by the user: at the first

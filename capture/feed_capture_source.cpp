@@ -39,19 +39,6 @@ std::uint16_t feed_capture_source::add_line(const udp_destination& to) {
     return line_by_destination_.emplace(key_of(to), index).first->second;
 }
 
-std::optional<captured_frame> feed_capture_source::read() {
-    try {
-        return reader_.next();
-    } catch (const capture_damaged& e) {
-        // A stop signal interrupts a read from a pipe: that is the end the
-        // user asked for, not damage.
-        if (!stop_requested()) {
-            damage_ = e.what();
-        }
-        return std::nullopt;
-    }
-}
-
 void feed_capture_source::count_unreadable(const decoded_frame& content) {
     // Only the group is known of a piece or a stub.
     if (every_destination_ || declared_groups_.contains(content.destination)) {
@@ -84,7 +71,7 @@ std::optional<std::uint16_t> feed_capture_source::line_of(const udp_destination&
 
 std::optional<datagram> feed_capture_source::next() {
     for (;;) {
-        const std::optional<captured_frame> frame = read();
+        const std::optional<captured_frame> frame = reader_.next_or_damage(damage_);
         if (!frame) {
             if (taken_ == 0 && damage_.empty() && !stop_requested()) {
                 fail_without_lines();

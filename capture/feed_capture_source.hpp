@@ -56,8 +56,6 @@ class feed_capture_source final : public feed_datagram_source {
     const std::string& damage() const { return damage_; }
 
   private:
-    // The next frame, or nothing at the end or at damage.
-    std::optional<captured_frame> read();
     void count_unreadable(const decoded_frame& content);
     // The line of a datagram to `to`, a new one when the capture is taken
     // whole; nothing for a datagram to skip.

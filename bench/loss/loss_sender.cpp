@@ -10,6 +10,11 @@
 // is dropped), then lets it go on (SIGCONT) and waits until it has taken
 // them all. The receiver's CPU time is then that of draining full queues.
 //
+// With --channels C (and --b-line) it sends a feed: each datagram of the
+// session to every line of C channels in turn, channel c on line A to group
+// + 2c and on line B to group + 2c + 1, at port + c, as md_synth lays out a
+// feed. Every copy counts as a datagram of the rate and of the count.
+//
 // Loopback only: the socket sends through 127.0.0.1 with a hop limit of 0,
 // meant for a private network namespace (tests/netns-run).
 
@@ -51,7 +56,26 @@ struct step_settings {
     double wait_for_receiver = 5;  // seconds
     int stop_receiver = 0;         // a process id: the drain mode
     std::uint64_t burst = 300;
+    unsigned channels = 0;  // 0: the one group and port, not a feed
+    bool b_line = false;
 };
+
+// Where the datagrams go: the one destination, or every line of the feed.
+std::vector<ip::udp::endpoint> destinations_of(const step_settings& settings) {
+    const ip::address_v4 group = ip::make_address_v4(settings.group);
+    if (settings.channels == 0) {
+        return {{group, settings.port}};
+    }
+    std::vector<ip::udp::endpoint> lines;
+    const unsigned per_channel = settings.b_line ? 2 : 1;
+    for (unsigned c = 0; c < settings.channels; ++c) {
+        for (unsigned line = 0; line < per_channel; ++line) {
+            lines.emplace_back(ip::address_v4(group.to_uint() + 2 * c + line),
+                               static_cast<std::uint16_t>(settings.port + c));
+        }
+    }
+    return lines;
+}
 
 step_settings read_settings(int argc, char** argv) {
     step_settings settings;
@@ -68,7 +92,9 @@ step_settings read_settings(int argc, char** argv) {
         "seconds to wait for a receiver to join")(
         "stop-receiver", po::value(&settings.stop_receiver),
         "process id of the receiver, stopped during each burst")(
-        "burst", po::value(&settings.burst)->default_value(300), "datagrams per burst");
+        "burst", po::value(&settings.burst)->default_value(300), "datagrams per burst")(
+        "channels", po::value(&settings.channels), "a feed of this many channels, 1 to 64")(
+        "b-line", po::bool_switch(&settings.b_line), "every channel on a B line too");
     po::variables_map options;
     po::store(po::parse_command_line(argc, argv, description), options);
     if (options.count("help") != 0) {
@@ -82,6 +108,9 @@ step_settings read_settings(int argc, char** argv) {
     }
     settings.shape = shape == "packed" ? tarn::bench::datagram_shape::packed
                                        : tarn::bench::datagram_shape::single;
+    if (settings.channels > 64 || (settings.b_line && settings.channels == 0)) {
+        throw std::invalid_argument("--channels is 1 to 64; --b-line needs it");
+    }
     if (settings.rate <= 0 || settings.seconds <= 0 || settings.seconds > 60) {
         throw std::invalid_argument("--rate must be positive, --seconds in (0, 60]");
     }
@@ -174,14 +203,20 @@ int main(int argc, char** argv) {
         datagram_feed feed(settings.shape);
 
         boost::asio::io_context io_context;
-        const ip::udp::endpoint target(ip::make_address_v4(settings.group), settings.port);
+        const std::vector<ip::udp::endpoint> lines = destinations_of(settings);
+        const ip::udp::endpoint& target = lines.front();
         ip::udp::socket socket(io_context, ip::udp::v4());
         socket.set_option(ip::multicast::outbound_interface(ip::make_address_v4("127.0.0.1")));
         socket.set_option(ip::multicast::hops(0));
         socket.set_option(ip::multicast::enable_loopback(true));
 
-        wait_for_member(settings.group, settings.wait_for_receiver);
+        for (const ip::udp::endpoint& line : lines) {
+            wait_for_member(line.address().to_string(), settings.wait_for_receiver);
+        }
 
+        if (settings.stop_receiver != 0 && lines.size() != 1) {
+            throw std::invalid_argument("--stop-receiver takes one group, not a feed");
+        }
         if (settings.stop_receiver != 0) {
             const auto start = clock_type::now();
             std::uint64_t sent = 0;
@@ -223,9 +258,14 @@ int main(int argc, char** argv) {
             std::max(interval * 4, clock_type::duration(std::chrono::microseconds(50)));
         auto due = start;
         std::uint64_t sent = 0;
+        std::string_view datagram;
         for (; sent < settings.datagrams && due <= stop; ++sent) {
+            const std::size_t line = sent % lines.size();
+            if (line == 0) {
+                datagram = feed.next();
+            }
             wait_until(due);
-            socket.send_to(boost::asio::buffer(feed.next()), target);
+            socket.send_to(boost::asio::buffer(datagram), lines[line]);
             due = std::max(due + interval, clock_type::now() - most_late);
         }
         const double elapsed = std::chrono::duration<double>(clock_type::now() - start).count();
@@ -237,7 +277,9 @@ int main(int argc, char** argv) {
         const auto give_up = clock_type::now() + std::chrono::seconds(5);
         do {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            socket.send_to(boost::asio::buffer(end.view()), target);
+            for (const ip::udp::endpoint& line : lines) {
+                socket.send_to(boost::asio::buffer(end.view()), line);
+            }
         } while (tarn::bench::loopback_has_member(settings.group) && clock_type::now() < give_up);
 
         std::cout << "datagrams=" << sent << " messages=" << feed.messages()

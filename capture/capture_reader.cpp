@@ -46,31 +46,62 @@ capture_reader::capture_reader(std::FILE* file, std::string name) : name_(std::m
     open(file);
 }
 
+// A regular file's magic number, read through its buffer, which then goes
+// back to the file's start; false when the file cannot go back.
+bool peek_regular(std::FILE* file, std::array<std::uint8_t, 4>& magic) {
+    const std::size_t read = std::fread(magic.data(), 1, magic.size(), file);
+    static_cast<void>(read);  // a shorter file is not a capture: libpcap says so
+    return std::fseek(file, 0, SEEK_SET) == 0;
+}
+
 void capture_reader::open(std::FILE* file) {
     struct stat status {};
     const int descriptor = fileno(file);
-    if (descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+    const bool regular =
+        descriptor >= 0 && fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
+    if (regular) {
         size_ = static_cast<std::uint64_t>(status.st_size);
     }
     std::array<std::uint8_t, 4> magic{};
-    std::FILE* const stream = peek_start(file, magic, bytes_read_);
-    if (stream == nullptr) {
-        const int reason = errno;
-        static_cast<void>(std::fclose(file));
-        throw std::runtime_error("cannot read capture " + name_ + ": " +
-                                 std::generic_category().message(reason));
+    std::FILE* stream = nullptr;
+    if (regular && !buffer_.empty()) {
+        // libpcap reads the file itself, through the big buffer: a stream
+        // that counts what it reads would copy every byte once more, a few
+        // at a time. The file's position is its progress.
+        static_cast<void>(std::setvbuf(file, buffer_.data(), _IOFBF, buffer_.size()));
+        if (peek_regular(file, magic)) {
+            stream = regular_ = file;
+        }
     }
-    if (!buffer_.empty()) {
-        static_cast<void>(std::setvbuf(stream, buffer_.data(), _IOFBF, buffer_.size()));
+    if (stream == nullptr) {
+        stream = peek_start(file, magic, bytes_read_);
+        if (stream == nullptr) {
+            const int reason = errno;
+            static_cast<void>(std::fclose(file));
+            throw std::runtime_error("cannot read capture " + name_ + ": " +
+                                     std::generic_category().message(reason));
+        }
+        if (!buffer_.empty()) {
+            static_cast<void>(std::setvbuf(stream, buffer_.data(), _IOFBF, buffer_.size()));
+        }
     }
     format_.stamps = stamps_nanoseconds(magic) ? stamp_precision::nano : stamp_precision::micro;
     std::array<char, PCAP_ERRBUF_SIZE> error{};
     handle_.reset(
         pcap_fopen_offline_with_tstamp_precision(stream, PCAP_TSTAMP_PRECISION_NANO, error.data()));
     if (!handle_) {
+        regular_ = nullptr;
         static_cast<void>(std::fclose(stream));
     }
     check_opened(error.data());
+}
+
+std::uint64_t capture_reader::position() const {
+    if (regular_ != nullptr) {
+        const off_t at = ftello(regular_);
+        return at > 0 ? static_cast<std::uint64_t>(at) : 0;
+    }
+    return bytes_read_;
 }
 
 void capture_reader::check_opened(const char* error) {

@@ -72,7 +72,7 @@ class capture_reader {
     const std::optional<std::uint64_t>& size() const { return size_; }
     // Bytes read of the file so far: ahead of the frames handed out by up to
     // a buffer's worth (a megabyte), which is close enough to show progress.
-    std::uint64_t position() const { return bytes_read_; }
+    std::uint64_t position() const;
 
   private:
     // Has libpcap read the open file, which it then closes, through `buffer_`
@@ -88,6 +88,7 @@ class capture_reader {
     std::string name_;
     std::vector<char> buffer_;      // the file's buffer: outlives libpcap's handle
     std::uint64_t bytes_read_ = 0;  // by the stream libpcap reads: outlives it too
+    std::FILE* regular_ = nullptr;  // a regular file libpcap reads itself; closed with it
     std::optional<std::uint64_t> size_;
     std::unique_ptr<pcap_t, pcap_closer> handle_;
     capture_format format_;

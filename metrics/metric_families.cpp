@@ -72,16 +72,16 @@ MetricFamily latency_family(const published_figures& figures) {
         ClientMetric metric;
         metric.label = {{"channel", channel.name}};
         ClientMetric::Histogram& histogram = metric.histogram;
-        histogram.sample_count = channel.latency.count;
-        histogram.sample_sum = channel.latency.sum_ns / nanoseconds_per_second;
+        histogram.sample_count = channel.latency.count();
+        histogram.sample_sum = channel.latency.sum_ns() / nanoseconds_per_second;
         // The buckets of md_dump_latency_seconds, then +Inf.
         for (std::size_t i = 0; i < latency_bounds_ns.size(); ++i) {
             histogram.bucket.push_back(
-                {channel.latency.at_most[i],
+                {channel.latency.at_most(i),
                  static_cast<double>(latency_bounds_ns[i]) / nanoseconds_per_second});
         }
         histogram.bucket.push_back(
-            {channel.latency.count, std::numeric_limits<double>::infinity()});
+            {channel.latency.count(), std::numeric_limits<double>::infinity()});
         family.metric.push_back(std::move(metric));
     }
     return family;

@@ -143,8 +143,8 @@ bool feed_source::receive_batch() {
             }
             const std::uint16_t index = ready_[turn_];
             // MSG_TRUNC: the length of each datagram as sent, also when it is cut.
-            const int count = recvmmsg(lines_[index].fd, batch_->headers.data(), batch_size,
-                                       MSG_DONTWAIT | MSG_TRUNC, nullptr);
+            const int count = receive_messages(lines_[index].fd, batch_->headers.data(), batch_size,
+                                               MSG_DONTWAIT | MSG_TRUNC);
             if (count == static_cast<int>(batch_size)) {
                 ++turn_;  // maybe more: its next turn comes after the other ready lines'
             } else {

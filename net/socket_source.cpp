@@ -23,13 +23,22 @@ void enable_receive_times(int fd) {
 }
 
 std::uint64_t receive_time_of(msghdr& message) {
+    // The time comes first, when it is the only control message or ahead of
+    // those of the IP level.
+    const auto time_of = [](const cmsghdr* control) {
+        timespec time{};
+        std::memcpy(&time, CMSG_DATA(control), sizeof time);
+        return nanoseconds_of(time);
+    };
+    cmsghdr* const first = CMSG_FIRSTHDR(&message);
+    if (first != nullptr && first->cmsg_level == SOL_SOCKET && first->cmsg_type == SCM_TIMESTAMPNS)
+        [[likely]] {
+        return time_of(first);
+    }
     std::uint64_t time_ns = 0;
-    for (cmsghdr* control = CMSG_FIRSTHDR(&message); control != nullptr;
-         control = CMSG_NXTHDR(&message, control)) {
+    for (cmsghdr* control = first; control != nullptr; control = CMSG_NXTHDR(&message, control)) {
         if (control->cmsg_level == SOL_SOCKET && control->cmsg_type == SCM_TIMESTAMPNS) {
-            timespec time{};
-            std::memcpy(&time, CMSG_DATA(control), sizeof time);
-            time_ns = nanoseconds_of(time);
+            time_ns = time_of(control);
         }
     }
     return time_ns;
@@ -85,7 +94,7 @@ bool socket_source::receive_batch() {
     for (;;) {
         // MSG_TRUNC: the length of each datagram as sent, also when it is cut.
         const int count =
-            recvmmsg(fd_, batch_->headers.data(), batch_size, MSG_WAITFORONE | MSG_TRUNC, nullptr);
+            receive_messages(fd_, batch_->headers.data(), batch_size, MSG_WAITFORONE | MSG_TRUNC);
         if (count > 0) {
             received_ = static_cast<unsigned>(count);
             return true;

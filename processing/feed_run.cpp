@@ -199,9 +199,7 @@ void feed_run::add_channel(feed_channel declared) {
                                           settings_, channels_.size());
     published_channel& figures = published_.channels.emplace_back();
     figures.name = made->name();
-    if (publisher_ != nullptr) {
-        latencies_.emplace_back();
-    }
+
     for (std::size_t i = 0; i < declared.lines.size(); ++i) {
         figures.lines.emplace_back().name.assign(1, i == 0 ? 'A' : 'B');
     }
@@ -292,11 +290,11 @@ void feed_run::on_datagram(const datagram& received, line& on) {
     }
     const bool going_on = frame_datagram(on.framer, processor, received);
     if (publisher_ != nullptr) {
-        published_.channels[owner.index()].last_message_time_ns = received.time_ns;
+        published_channel& figures = published_.channels[owner.index()];
+        figures.last_message_time_ns = received.time_ns;
         if (first_sent && processor.received_ != delivered_before) {
-            latencies_[owner.index()].record(
-                static_cast<std::int64_t>(received.time_ns - *first_sent),
-                processor.received_ - delivered_before);
+            figures.latency.record(static_cast<std::int64_t>(received.time_ns - *first_sent),
+                                   processor.received_ - delivered_before);
         }
     }
     if (!going_on) {
@@ -316,9 +314,6 @@ void feed_run::receive(feed_datagram_source& source, datagram_recorder* recorder
     source_ = &source;
     publisher_ = publisher;
     receive_buffer_ = receive_buffer;
-    if (publisher_ != nullptr) {
-        latencies_.resize(channels_.size());
-    }
     for (const auto& each : channels_) {
         each->drops().watch(&source);
     }
@@ -385,7 +380,6 @@ void feed_run::publish(std::uint64_t time_ns) {
     for (const auto& each : channels_) {
         published_channel& figures = published_.channels[each->index()];
         fill_channel_figures(figures, each->processor(), each->statistics());
-        fill_latency_figures(figures.latency, latencies_[each->index()]);
         for (std::size_t i = 0; i < each->lines().size(); ++i) {
             const line& l = *each->lines()[i];
             published_line& out = figures.lines[i];

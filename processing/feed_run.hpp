@@ -10,7 +10,6 @@
 
 #include "processing/datagram_recorder.hpp"
 #include "processing/feed_datagram_source.hpp"
-#include "processing/latency_histogram.hpp"
 #include "processing/line_arbiter.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/published_figures.hpp"
@@ -122,8 +121,7 @@ class feed_run {
     std::uint64_t next_tick_ns_ = 0;
     bool errors_ = false;
     figures_publisher* publisher_ = nullptr;
-    published_figures published_;               // built as channels are added; filled in to publish
-    std::vector<latency_histogram> latencies_;  // by channel, counted only with a publisher
+    published_figures published_;  // built as channels are added; filled in to publish
     std::uint64_t receive_buffer_ = 0;
     std::uint64_t next_publish_ns_ = 0;
 };

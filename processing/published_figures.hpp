@@ -1,8 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -16,13 +21,74 @@ inline constexpr std::array<std::int64_t, 16> latency_bounds_ns{
     1'000'000,   2'500'000,   5'000'000,   10'000'000,   25'000'000, 50'000'000,
     100'000'000, 250'000'000, 500'000'000, 1'000'000'000};
 
-// A channel's latencies since the start, counted at those bounds: a few
-// numbers where the run's own histogram holds thousands, so publishing and
-// a scrape copy little.
-struct published_latency {
-    std::array<std::uint64_t, latency_bounds_ns.size()> at_most{};  // by bound, cumulative
-    std::uint64_t count = 0;
-    double sum_ns = 0;
+namespace latency_octaves {
+
+inline constexpr std::size_t bound_count = latency_bounds_ns.size();
+// The bounds at least double from one to the next, so a power-of-two range
+// [2^k, 2^(k+1)) holds at most one: the first bound at or above a latency is
+// the first at or above 2^k, or the one after it.
+static_assert(std::ranges::adjacent_find(latency_bounds_ns,
+                                         [](std::int64_t low, std::int64_t high) {
+                                             return high < 2 * low;
+                                         }) == latency_bounds_ns.end());
+static_assert(latency_bounds_ns.front() > 0);
+// By k: how many bounds lie below 2^k.
+inline constexpr std::array<std::uint8_t, 64> bounds_below = [] {
+    std::array<std::uint8_t, 64> below{};
+    for (std::size_t k = 0; k < below.size(); ++k) {
+        for (const std::int64_t bound : latency_bounds_ns) {
+            below[k] += static_cast<std::uint64_t>(bound) < (std::uint64_t{1} << k) ? 1 : 0;
+        }
+    }
+    return below;
+}();
+// The bounds, then one above every latency.
+inline constexpr std::array<std::int64_t, bound_count + 1> bounds_and_top = [] {
+    std::array<std::int64_t, bound_count + 1> all{};
+    std::copy(latency_bounds_ns.begin(), latency_bounds_ns.end(), all.begin());
+    all.back() = std::numeric_limits<std::int64_t>::max();
+    return all;
+}();
+
+}  // namespace latency_octaves
+
+// A channel's latencies since the start, counted at those bounds as they
+// come: a few instructions a datagram, and a few numbers for publishing and
+// a scrape to copy.
+class latency_tally {
+  public:
+    // `times` latencies of `latency_ns`; one below 0 (a sender's clock ahead
+    // of this host's) is within every bound.
+    void record(std::int64_t latency_ns, std::uint64_t times) noexcept {
+        within_[bucket_of(latency_ns)] += times;
+        count_ += times;
+        sum_ns_ += static_cast<double>(latency_ns) * static_cast<double>(times);
+    }
+    // How many are at most latency_bounds_ns[bound].
+    std::uint64_t at_most(std::size_t bound) const noexcept {
+        return std::accumulate(within_.begin(),
+                               within_.begin() + static_cast<std::ptrdiff_t>(bound) + 1,
+                               std::uint64_t{0});
+    }
+    std::uint64_t count() const noexcept { return count_; }
+    double sum_ns() const noexcept { return sum_ns_; }
+
+  private:
+    // The index of the first bound at or above `latency_ns`; the bounds'
+    // count when it is above them all.
+    static std::size_t bucket_of(std::int64_t latency_ns) noexcept {
+        if (latency_ns <= 0) {
+            return 0;
+        }
+        const auto magnitude = static_cast<std::uint64_t>(latency_ns);
+        const std::size_t first = latency_octaves::bounds_below[std::bit_width(magnitude) - 1];
+        return first + (latency_ns > latency_octaves::bounds_and_top[first] ? 1 : 0);
+    }
+
+    // By the first bound a latency is at most; the last: above them all.
+    std::array<std::uint64_t, latency_octaves::bound_count + 1> within_{};
+    std::uint64_t count_ = 0;
+    double sum_ns_ = 0;
 };
 
 // The figures of one line of a channel, as a run publishes them: running
@@ -55,7 +121,7 @@ struct published_channel {
     // in one aligned 1 ms window.
     std::uint64_t peak_messages_per_ms = 0;
     std::uint64_t peak_bytes_per_ms = 0;
-    published_latency latency;  // every message's since the start
+    latency_tally latency;  // every message's since the start
     std::vector<published_line> lines;
 };
 

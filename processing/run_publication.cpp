@@ -22,14 +22,6 @@ void fill_channel_figures(published_channel& channel, const md::processor& proce
     }
 }
 
-void fill_latency_figures(published_latency& published, const latency_histogram& latency) noexcept {
-    for (std::size_t i = 0; i < latency_bounds_ns.size(); ++i) {
-        published.at_most[i] = latency.count_below_bucket_of(latency_bounds_ns[i]);
-    }
-    published.count = latency.count();
-    published.sum_ns = latency.approximate_sum();
-}
-
 void fill_line_figures(published_line& line, const line_counters& counted,
                        std::uint64_t socket_drops) noexcept {
     line.datagrams = counted.datagrams;
@@ -57,24 +49,6 @@ void run_publication::attach(const md::processor& processor, datagram_source& so
     statistics_ = statistics;
 }
 
-void run_publication::on_datagram(std::uint64_t time_ns,
-                                  std::optional<std::uint64_t> first_sent_ns) {
-    now_ns_ = time_ns != 0 ? time_ns : system_time_ns();
-    if (now_ns_ >= next_ns_) {
-        publish();
-    }
-    first_sent_ns_ = first_sent_ns;
-    messages_before_ = processor_->received_;
-}
-
-void run_publication::on_framed() noexcept {
-    figures_.channels.front().last_message_time_ns = now_ns_;
-    const std::uint64_t messages = processor_->received_ - messages_before_;
-    if (first_sent_ns_ && messages != 0) {
-        latency_.record(static_cast<std::int64_t>(now_ns_ - *first_sent_ns_), messages);
-    }
-}
-
 void run_publication::on_idle(std::uint64_t time_ns) {
     now_ns_ = time_ns != 0 ? time_ns : system_time_ns();
     if (now_ns_ >= next_ns_) {
@@ -90,7 +64,6 @@ void run_publication::publish() {
     std::array<char, destination_text_room> name{};
     channel.name.assign(name.data(), write_text(name.data(), *destination_));
     fill_channel_figures(channel, *processor_, statistics_);
-    fill_latency_figures(channel.latency, latency_);
     fill_line_figures(channel.lines.front(), framer_->counts(), source_->dropped());
     publisher_.publish(figures_);
     next_ns_ = now_ns_ + static_cast<std::uint64_t>(publisher_.period().count());

@@ -6,10 +6,10 @@
 #include "processing/datagram_recorder.hpp"
 #include "processing/datagram_source.hpp"
 #include "processing/interval_statistics.hpp"
-#include "processing/latency_histogram.hpp"
 #include "processing/md_processors.hpp"
 #include "processing/published_figures.hpp"
 #include "processing/receive_loop.hpp"
+#include "processing/system_time.hpp"
 
 namespace tarn {
 
@@ -18,8 +18,7 @@ namespace tarn {
 // counters: what every run publishes of them.
 void fill_channel_figures(published_channel& channel, const md::processor& processor,
                           const interval_statistics* statistics) noexcept;
-// Latencies counted at the published bounds.
-void fill_latency_figures(published_latency& published, const latency_histogram& latency) noexcept;
+
 void fill_line_figures(published_line& line, const line_counters& counted,
                        std::uint64_t socket_drops) noexcept;
 
@@ -53,10 +52,25 @@ class run_publication {
 
     // Before the messages of a datagram received at `time_ns` (0: unknown)
     // whose first message has the timestamp `first_sent_ns`, if known:
-    // publishes when a period has passed.
-    void on_datagram(std::uint64_t time_ns, std::optional<std::uint64_t> first_sent_ns);
+    // publishes when a period has passed. Inline, as on_framed: they run
+    // for every datagram.
+    void on_datagram(std::uint64_t time_ns, std::optional<std::uint64_t> first_sent_ns) {
+        now_ns_ = time_ns != 0 ? time_ns : system_time_ns();
+        if (now_ns_ >= next_ns_) [[unlikely]] {
+            publish();
+        }
+        first_sent_ns_ = first_sent_ns;
+        messages_before_ = processor_->received_;
+    }
     // After them, whether reception goes on or not.
-    void on_framed() noexcept;
+    void on_framed() noexcept {
+        published_channel& channel = figures_.channels.front();
+        channel.last_message_time_ns = now_ns_;
+        const std::uint64_t messages = processor_->received_ - messages_before_;
+        if (first_sent_ns_ && messages != 0) {
+            channel.latency.record(static_cast<std::int64_t>(now_ns_ - *first_sent_ns_), messages);
+        }
+    }
     // A live source woke up without a datagram at `time_ns`.
     void on_idle(std::uint64_t time_ns);
     // At the end of reception.
@@ -76,7 +90,6 @@ class run_publication {
     std::uint64_t now_ns_ = 0;                    // of the current datagram
     std::optional<std::uint64_t> first_sent_ns_;  // of the current datagram's first message
     std::uint64_t messages_before_ = 0;           // the processor's count before it
-    latency_histogram latency_;                   // every message's since the start
 };
 
 }  // namespace tarn

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "capture/capture_reader.hpp"
 #include "capture_files.hpp"
 #include "log_lines.hpp"
 #include "messages.hpp"
@@ -168,6 +170,26 @@ TEST(ReadCapture, FragmentsAndCutFramesAreCountedInOneWarning) {
                                       ": 2 IP fragments, 1 frames cut short by its snapshot length",
                                   "[W] There were some errors.", "[I] 4 messages received"}));
     EXPECT_EQ(count_starting(shown, "[I] length="), 4U);
+}
+
+// The progress shown is the reader's position: at the end of a capture, its
+// size, read from a file on disk or from a stream in memory alike.
+TEST(ReadCapture, PositionReachesTheEndOfTheCapture) {
+    const std::string bytes = three_destinations();
+    const temporary file("position.pcap", bytes);
+    std::string in_memory = bytes;
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): the reader closes it
+    std::FILE* memory = fmemopen(in_memory.data(), in_memory.size(), "rb");
+    ASSERT_NE(memory, nullptr);
+    capture::capture_reader from_disk(file.path);
+    capture::capture_reader from_memory(memory, "memory");
+    EXPECT_EQ(from_disk.position(), 24U);  // the file's header, read through its buffer
+    for (capture::capture_reader* reader : {&from_disk, &from_memory}) {
+        while (reader->next()) {
+        }
+        EXPECT_EQ(reader->frames(), 4U) << reader->name();
+        EXPECT_EQ(reader->position(), bytes.size()) << reader->name();
+    }
 }
 
 // A capture cut inside a record: what came before stays, an error record

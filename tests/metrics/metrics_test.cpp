@@ -78,7 +78,7 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
             "{} {} {} {} {} {} {} {} {} {} | {} {} {} {} {} {} {}", c.name, c.messages, c.lost,
             c.gaps, c.resends, c.short_messages, c.unknown_messages, c.has_sequence, c.last_seq_num,
             c.last_message_time_ns - t0, l.name, l.datagrams, l.bytes, l.datagrams_cut,
-            l.socket_drops, l.receive_buffer_bytes, c.latency.count);
+            l.socket_drops, l.receive_buffer_bytes, c.latency.count());
     };
     ASSERT_EQ(publisher.published.size(), 3U);
     EXPECT_EQ(numbers(publisher.published[1]),
@@ -89,27 +89,60 @@ TEST(RunPublication, FiguresOfTheRunAsItGoes) {
     // 20 us twice, 30 us, 70.03 ms for 4 (sent 50 ms - 30 us) and the two
     // after it, 1 ms for the 56 messages the cut datagram kept.
     // Counted at the bounds of 100 us, 2.5 ms, 50 ms and 100 ms.
-    const auto& at_most = publisher.published[2].channels[0].latency.at_most;
-    EXPECT_EQ(at_most[3], 3U);
-    EXPECT_EQ(at_most[7], 59U);
-    EXPECT_EQ(at_most[11], 59U);
-    EXPECT_EQ(at_most[12], 62U);
+    const latency_tally& latency = publisher.published[2].channels[0].latency;
+    EXPECT_EQ(latency.at_most(3), 3U);
+    EXPECT_EQ(latency.at_most(7), 59U);
+    EXPECT_EQ(latency.at_most(11), 59U);
+    EXPECT_EQ(latency.at_most(12), 62U);
+}
+
+// A latency is counted at the first bound it is at most: on a bound, just
+// above one, at the edges of the powers of two around them, below zero and
+// above every bound.
+TEST(LatencyTally, CountsEachLatencyAtItsFirstBound) {
+    const struct {
+        std::int64_t latency_ns;
+        std::size_t first_bound;  // 16: above them all
+    } rows[] = {{-5, 0},
+                {0, 0},
+                {1, 0},
+                {10'000, 0},
+                {10'001, 1},
+                {16'383, 1},
+                {16'384, 1},
+                {25'000, 1},
+                {32'768, 2},
+                {50'000, 2},
+                {50'001, 3},
+                {2'500'000, 7},
+                {2'500'001, 8},
+                {999'999'999, 15},
+                {1'000'000'000, 15},
+                {1'000'000'001, 16},
+                {INT64_MAX, 16}};
+    for (const auto& row : rows) {
+        latency_tally tally;
+        tally.record(row.latency_ns, 2);
+        for (std::size_t bound = 0; bound < latency_bounds_ns.size(); ++bound) {
+            EXPECT_EQ(tally.at_most(bound), bound < row.first_bound ? 0U : 2U)
+                << row.latency_ns << " at bound " << bound;
+        }
+        EXPECT_EQ(tally.count(), 2U);
+    }
 }
 
 // One channel on two lines, published and scraped: every sample as a
-// Prometheus server reads it, the sum of latencies to its buckets' precision.
+// Prometheus server reads it.
 TEST(MetricFamilies, TextOfAScrape) {
     published_figures figures;
     published_channel& channel = figures.channels.emplace_back();
     // Messages, lost, gaps, resends, unknown, short, a number (0), its time, peaks.
     channel = {"239.1.1.1:5000", 120, 3, 2, 1, 4, 5, true, 0, t0 + 500 * ms, 7, 900, {}, {}};
     channel.lines = {{"A", 40, 5000, 1, 2, 0, 6, 212'992}, {"B", 38, 4900, 0, 0, 3, 0, 0}};
-    latency_histogram latency;
-    latency.record(5 * us, 3);
-    latency.record(3 * ms, 2);
-    latency.record(-2 * static_cast<std::int64_t>(ms));
-    latency.record(2'000 * ms);
-    fill_latency_figures(channel.latency, latency);
+    channel.latency.record(5 * us, 3);
+    channel.latency.record(3 * ms, 2);
+    channel.latency.record(-2 * static_cast<std::int64_t>(ms), 1);
+    channel.latency.record(2'000 * ms, 1);
     metrics::latest_figures latest({"9.9.9", "abc"});
     latest.publish(figures);
     const std::string text = prometheus::TextSerializer().Serialize(latest.Collect());
@@ -161,7 +194,7 @@ TEST(MetricFamilies, TextOfAScrape) {
     EXPECT_EQ(samples, expected);
     // 3 x 5 us + 2 x 3 ms - 2 ms + 2 s.
     const double exact = 2.004015;
-    EXPECT_NEAR(std::stod(sum.substr(sum.rfind(' '))), exact, exact / 32) << sum;
+    EXPECT_DOUBLE_EQ(std::stod(sum.substr(sum.rfind(' '))), exact) << sum;
 
     if (std::filesystem::exists("/usr/bin/promtool")) {
         const std::string file = testing::temporary_file("scrape.txt");

@@ -258,10 +258,15 @@ int main(int argc, char** argv) {
             std::max(interval * 4, clock_type::duration(std::chrono::microseconds(50)));
         auto due = start;
         std::uint64_t sent = 0;
+        // A feed's datagram goes to every line before the count or the
+        // time may end the session: each channel takes the same numbers.
         std::string_view datagram;
-        for (; sent < settings.datagrams && due <= stop; ++sent) {
+        for (;; ++sent) {
             const std::size_t line = sent % lines.size();
             if (line == 0) {
+                if (sent >= settings.datagrams || due > stop) {
+                    break;
+                }
                 datagram = feed.next();
             }
             wait_until(due);

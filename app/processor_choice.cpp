@@ -50,7 +50,7 @@ void apply_every(const boost::program_options::variables_map& options, md::proce
     if (every < minimum) {
         throw std::runtime_error(spdlog::fmt_lib::format("Invalid every: {}", every));
     }
-    processor.every = every;
+    processor.set_every(every);
 }
 
 }  // namespace tarn

@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The smallest interval the command line accepts, so progress records
     // show up within a fuzz input.
     constexpr std::uint64_t smallest_every = 10;
-    processor->every = smallest_every;
+    processor->set_every(smallest_every);
     tarn::capture::destination_selection selection;
     if ((settings & 0x08U) != 0) {
         selection.group = tarn::capture::ipv4_address{239, 255, 0, 1};

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The smallest interval the command line accepts, so progress records
     // show up within a fuzz input.
     constexpr std::uint64_t smallest_every = 10;
-    processor->every = smallest_every;
+    processor->set_every(smallest_every);
 
     const bool with_statistics = (data[0] / (2 * processor_choices)) % 2 == 1;
     constexpr std::uint64_t apart_ns = 7'000'000;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -61,12 +62,33 @@ class generic_processor {
     std::uint64_t gaps_ = 0;           // number of sequence gaps
     std::uint64_t socket_drops_ = 0;   // datagrams the socket dropped, buffer full
     message_anomalies anomalies_;      // resends, unknown and short messages
-    std::uint64_t every = 10'000;      // progress interval of sequence checking
     std::map<MsgTypeT, std::uint64_t> counts_;  // messages per type code
     records::writer records_;                   // the run's records: their form and time
 
+    // A progress record of the sequence check every `count` messages; 0: none.
+    void set_every(std::uint64_t count) noexcept {
+        every_ = count;
+        next_progress_ = count == 0 ? std::numeric_limits<std::uint64_t>::max()
+                                    : (received_ / count + 1) * count;
+    }
+    std::uint64_t every() const noexcept { return every_; }
+
   protected:
     void count_by_type() { ++counts_[current_.type]; }
+    // Whether the count of messages has reached the next progress record.
+    // Compared, not divided, on the sequence check's path: the count only
+    // ever goes up by one.
+    bool progress_due() noexcept {
+        if (received_ != next_progress_) [[likely]] {
+            return false;
+        }
+        next_progress_ += every_;
+        return true;
+    }
+
+  private:
+    std::uint64_t every_ = 10'000;
+    std::uint64_t next_progress_ = 10'000;
 };
 
 template <class MsgTypeT, class HeaderT, class SeqNumT, class NamesT>

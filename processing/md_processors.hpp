@@ -86,7 +86,7 @@ class seq_check_processor : public basic_processor {
   public:
     // Inline, so the receive loop can make it part of its own path.
     void process() override {
-        if (every != 0 && received_ != 0 && received_ % every == 0) {
+        if (progress_due()) [[unlikely]] {
             records_.progress(received_);
         }
     }

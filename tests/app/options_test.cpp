@@ -62,7 +62,7 @@ TEST(Options, ProcessorEveryAndReception) {
         const auto processor = choose_processor(read_in.options);
         apply_every(read_in.options, *processor);
         EXPECT_EQ(typeid(*processor), c.processor);
-        EXPECT_EQ(processor->every, c.every);
+        EXPECT_EQ(processor->every(), c.every);
         EXPECT_EQ(read_in.reception.receive_buffer, c.bytes);
         EXPECT_EQ(read_in.reception.stats_interval, c.interval);
     }

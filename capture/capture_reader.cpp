@@ -119,6 +119,18 @@ void capture_reader::check_opened(const char* error) {
     format_.snapshot_length = pcap_snapshot(handle_.get());
 }
 
+datagram datagram_of(const captured_frame& frame) {
+    const decoded_frame& content = frame.content;
+    return datagram{
+        .bytes = std::span<const char>(reinterpret_cast<const char*>(content.payload.data()),
+                                       content.payload.size()),
+        .wire_size = content.payload.size(),
+        .time_ns = frame.time_ns,
+        .sender = content.source,
+        .sender_port = content.source_port,
+    };
+}
+
 std::optional<captured_frame> capture_reader::next_or_damage(std::string& damage) {
     try {
         return next();

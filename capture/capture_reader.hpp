@@ -12,6 +12,7 @@
 
 #include "capture/capture_format.hpp"
 #include "capture/frame_decoder.hpp"
+#include "processing/datagram_source.hpp"
 
 namespace tarn::capture {
 
@@ -25,6 +26,10 @@ struct captured_frame {
     const pcap_pkthdr* record = nullptr;
     const std::uint8_t* bytes = nullptr;
 };
+
+// The UDP datagram of a frame that carries one whole, as a source hands it
+// on: a view of its payload, valid until the next read.
+datagram datagram_of(const captured_frame& frame);
 
 // A capture that ends inside a record or breaks its format midway.
 class capture_damaged : public std::runtime_error {

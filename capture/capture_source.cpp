@@ -66,14 +66,7 @@ std::optional<datagram> capture_source::next() {
             settled_ = true;
         }
         ++selected_;
-        return datagram{
-            .bytes = std::span<const char>(reinterpret_cast<const char*>(content.payload.data()),
-                                           content.payload.size()),
-            .wire_size = content.payload.size(),
-            .time_ns = frame->time_ns,
-            .sender = content.source,
-            .sender_port = content.source_port,
-        };
+        return datagram_of(*frame);
     }
 }
 

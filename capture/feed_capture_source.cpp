@@ -91,15 +91,9 @@ std::optional<datagram> feed_capture_source::next() {
             continue;
         }
         ++taken_;
-        return datagram{
-            .bytes = std::span<const char>(reinterpret_cast<const char*>(content.payload.data()),
-                                           content.payload.size()),
-            .wire_size = content.payload.size(),
-            .time_ns = frame->time_ns,
-            .sender = content.source,
-            .sender_port = content.source_port,
-            .line_index = *line,
-        };
+        datagram taken = datagram_of(*frame);
+        taken.line_index = *line;
+        return taken;
     }
 }
 

@@ -33,15 +33,18 @@ static_assert(std::ranges::adjacent_find(latency_bounds_ns,
                                          }) == latency_bounds_ns.end());
 static_assert(latency_bounds_ns.front() > 0);
 // By k: how many bounds lie below 2^k.
-inline constexpr std::array<std::uint8_t, 64> bounds_below = [] {
+constexpr std::array<std::uint8_t, 64> count_bounds_below_powers() {
     std::array<std::uint8_t, 64> below{};
-    for (std::size_t k = 0; k < below.size(); ++k) {
-        for (const std::int64_t bound : latency_bounds_ns) {
-            below[k] += static_cast<std::uint64_t>(bound) < (std::uint64_t{1} << k) ? 1 : 0;
-        }
+    std::size_t k = 0;
+    for (std::uint8_t& count : below) {
+        const std::uint64_t power = std::uint64_t{1} << k++;
+        count = static_cast<std::uint8_t>(std::ranges::count_if(
+            latency_bounds_ns,
+            [power](std::int64_t bound) { return static_cast<std::uint64_t>(bound) < power; }));
     }
     return below;
-}();
+}
+inline constexpr std::array<std::uint8_t, 64> bounds_below = count_bounds_below_powers();
 // The bounds, then one above every latency.
 inline constexpr std::array<std::int64_t, bound_count + 1> bounds_and_top = [] {
     std::array<std::int64_t, bound_count + 1> all{};
